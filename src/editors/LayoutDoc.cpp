@@ -289,6 +289,7 @@ void LendFreeRoom(TLayoutDocument &Document)
     // addressee's texts that may take room, by rank: the name, the company
     // lines, the address.
     std::vector<QRect> solid;
+    std::vector<int> solidRoles; // the role of each, -1 for none
     std::vector<std::pair<int, size_t>> takers;
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
@@ -322,13 +323,21 @@ void LendFreeRoom(TLayoutDocument &Document)
         if (item.GetKind() == TDrawRectKind::Barcode)
             area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
         solid.push_back(area);
+        solidRoles.push_back(roleOf(i));
     }
     std::stable_sort(takers.begin(), takers.end(),
                      [](const auto &A, const auto &B) { return A.first < B.first; });
     const QRect piece = ToQRect(PlaceableArea(Document));
+    // Whether S stands level with Band: in its rows, or its columns down
+    // the piece.
+    auto level = [](const QRect &S, const QRect &Band, bool Rows) {
+        return Rows ? S.top() <= Band.bottom() && S.bottom() >= Band.top()
+                    : S.left() <= Band.right() && S.right() >= Band.left();
+    };
     for (const auto &[rank, index] : takers) {
         auto &text = static_cast<TMetaRect &>(*Document.Items[index]);
         const QRect own = ToQRect(text.GetRect());
+        const int takerRole = roleOf(index);
         auto clear = [&](const QRect &Band) {
             return std::none_of(solid.begin(), solid.end(),
                                 [&](const QRect &S) { return S != own && S.intersects(Band); });
@@ -365,15 +374,42 @@ void LendFreeRoom(TLayoutDocument &Document)
                     else
                         band.setRight(std::min(band.right(), s.left() - 1));
                 }
+                // Another line level with an addressee's text read after
+                // this one, on either side, would be read after that text
+                // (a department's last line beside 「課長代理 御中」 read
+                // company, title, department): the band stops short of the
+                // rows (columns) such a text stands in, and a text with
+                // one level with its own frame takes no line after its
+                // last (below it; down a column, left of it). The roles run
+                // in reading order.
+                const bool nextLines = way == (rows ? 1 : -1);
+                for (size_t k = 0; across && k < solid.size(); ++k) {
+                    const QRect &s = solid[k];
+                    const int other = solidRoles[k];
+                    if (s == own || takerRole < 0 || other <= takerRole || other > int(TRole::Joint))
+                        continue;
+                    if (nextLines && level(s, own, rows))
+                        band = QRect();
+                    if (band.isEmpty())
+                        break;
+                    if (!level(s, band, rows))
+                        continue;
+                    if (vertical && way < 0)
+                        band.setTop(std::max(band.top(), s.bottom() + 1));
+                    else if (vertical)
+                        band.setBottom(std::min(band.bottom(), s.top() - 1));
+                    else if (way < 0)
+                        band.setLeft(std::max(band.left(), s.right() + 1));
+                    else
+                        band.setRight(std::min(band.right(), s.left() - 1));
+                }
                 // A text that goes on to another line beside something
                 // standing after it along its lines would read its lines
                 // apart, by a person and a PDF reader alike (「代表取 山田太郎様
                 // 締役社長」): across only where nothing stands there.
                 if (!band.isEmpty() && across && std::any_of(solid.begin(), solid.end(), [&](const QRect &S) {
-                        return S != own && (rows ? S.left() >= own.right() && S.top() <= band.bottom() &&
-                                                       S.bottom() >= band.top()
-                                                 : S.top() >= own.bottom() && S.left() <= band.right() &&
-                                                       S.right() >= band.left());
+                        return S != own && (rows ? S.left() >= own.right() : S.top() >= own.bottom()) &&
+                               level(S, band, rows);
                     }))
                     continue;
                 if (!band.isEmpty() && clear(band))
@@ -385,8 +421,10 @@ void LendFreeRoom(TLayoutDocument &Document)
             continue;
         text.Rebuild(false);
         const QRect laidIn = ToQRect(text.GetLaidIn());
-        if (laidIn != own)
+        if (laidIn != own) {
             solid.push_back(laidIn);
+            solidRoles.push_back(takerRole);
+        }
     }
 }
 

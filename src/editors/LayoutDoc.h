@@ -132,13 +132,14 @@ void LineUpJointNames(TLayoutDocument &Document);
 // department and title frames of a private person, a company's without a
 // department) and the blank between frames, out from a text's frame to
 // the nearest thing printing or the piece's edge, across its lines first,
-// then along them. The name first, then the company lines, then the
-// address: a text takes of that room only what keeps it at the least
-// height without narrowing it, or narrows it least (TMetaRect::SetRoom),
-// and what one takes is in the way of the next. The additional lines make
-// way: they see the texts where they print. Run before the items are
-// drawn or measured, as LineUpJointNames: the frames may have moved since
-// the merge.
+// then along them; never across level with an addressee's text read
+// after it, so that the block reads in its order. The name first, then
+// the company lines, then the address: a text takes of that room only
+// what keeps it at the least height without narrowing it, or narrows it
+// least (TMetaRect::SetRoom), and what one takes is in the way of the
+// next. The additional lines make way: they see the texts where they
+// print. Run before the items are drawn or measured, as LineUpJointNames:
+// the frames may have moved since the merge.
 void LendFreeRoom(TLayoutDocument &Document);
 
 // Draws the items of one piece at OriginDots (device dots of the painter,

@@ -3,6 +3,7 @@
 #include "items/CorpRect.h"
 #include "util/SubUnit.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -31,6 +32,16 @@ struct TCorpLine {
     double Narrow = 1.0;
     bool broken() const { return !Second.isEmpty(); }
 };
+
+// The share of its width a honorific of more than two characters (ちゃん)
+// is set at after a name whose characters stand at NameRatio of theirs:
+// three quarters, but not below half of its width where the name is not
+// (a name narrowed to fit its line took ちゃん to 0.46), nor narrower than
+// the name.
+double honorShare(double NameRatio)
+{
+    return NameRatio > 0 ? std::max(0.75, std::min(1.0, 0.5 / NameRatio)) : 0.75;
+}
 
 qint32 scaledHeight(qint32 Height, double Ratio)
 {
@@ -329,6 +340,16 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         Canvas.Font.Height = keep;
         return w;
     };
+    // A long honorific measured as it is drawn, narrower than its name.
+    auto honorWidth = [&](const QString &Honor) {
+        if (CellCount(Honor) <= 2)
+            return W(Honor);
+        const double ratio = Canvas.Font.WidthRatio;
+        SetFontWidthRatio(Canvas, ratio * honorShare(ratio));
+        const int w = W(Honor);
+        SetFontWidthRatio(Canvas, ratio);
+        return w;
+    };
     QString honor, note;
     int K = 0, s = 0, length = 0;
     auto measure = [&] {
@@ -338,7 +359,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         s = roundHalfAway(K / 6.0);
         length = K * (F + G) + (F + G - 1) * s + (F > 0 ? W(QStringLiteral(" ")) : 0);
         if (!honor.isEmpty())
-            length += (CellCount(honor) > 2 ? roundHalfAway(W(honor) / 4.0 * 3) : W(honor)) + roundHalfAway(K / 3.0);
+            length += honorWidth(honor) + roundHalfAway(K / 3.0);
         if (!note.isEmpty())
             length += noteWidth(note) + s;
     };
@@ -384,7 +405,7 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
             int end = familyEnd + column;
             for (const TLine &l : lines)
                 if (l.HonorShown)
-                    end = qMax(end, hp + (CellCount(l.Honor) > 2 ? roundHalfAway(W(l.Honor) * 0.75) : W(l.Honor)));
+                    end = qMax(end, hp + honorWidth(l.Honor));
             lineUp = lineStart >= 0 && lineStart + end <= sizeAlong;
         }
         if (!lineUp) {
@@ -505,11 +526,12 @@ void TNameRect::buildPrivate(TRecordingCanvas &Canvas, QSize Size)
         const bool narrow = CellCount(l.Honor) > 2;
         const double widthRatio = Canvas.Font.WidthRatio;
         if (narrow) {
-            SetFontWidthRatio(Canvas, widthRatio * 0.75);
-            // A long honorific is set at three quarters of its width; after
-            // a narrowed name that may leave it narrower than readable.
-            if (widthRatio * 0.75 < LeastWidthRatio)
-                noteNarrowed(widthRatio * 0.75);
+            const double ratio = widthRatio * honorShare(widthRatio);
+            SetFontWidthRatio(Canvas, ratio);
+            // A long honorific is set narrower than its name; after a
+            // narrowed name that may leave it narrower than readable.
+            if (ratio < LeastWidthRatio)
+                noteNarrowed(ratio);
         }
         const QPoint p = along_(at[i], hp);
         drawTurned(Canvas, Size, p.x(), p.y(), l.Honor);

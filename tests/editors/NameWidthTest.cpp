@@ -7,6 +7,7 @@
 #include "EditorsFixture.h"
 #include "FakeHost.h"
 #include "LabelFormSteps.h"
+#include "PdfWords.h"
 #include "core/Env.h"
 #include "editors/AdditionPlace.h"
 #include "editors/LabelForm.h"
@@ -22,7 +23,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QPrinter>
-#include <QXmlStreamReader>
 
 namespace {
 
@@ -68,31 +68,6 @@ QString measured(const TAddressText &R, bool Company)
     for (const QString &j : R.Joint)
         all += j;
     return all.remove(QLatin1Char(' '));
-}
-
-struct TWord {
-    QString Text;
-    QRectF Box;
-};
-
-std::vector<TWord> pdfWords(const QString &Pdf)
-{
-    QProcess run;
-    run.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-              {QStringLiteral("-bbox"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), Pdf, QStringLiteral("-")});
-    std::vector<TWord> words;
-    if (!run.waitForFinished(30000))
-        return words;
-    QXmlStreamReader xml(run.readAllStandardOutput());
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"word")
-            continue;
-        const auto a = xml.attributes();
-        const QPointF from(a.value(QStringLiteral("xMin")).toDouble(), a.value(QStringLiteral("yMin")).toDouble());
-        const QPointF to(a.value(QStringLiteral("xMax")).toDouble(), a.value(QStringLiteral("yMax")).toDouble());
-        words.push_back({xml.readElementText(), QRectF(from, to)});
-    }
-    return words;
 }
 
 class NameWidth : public ::testing::TestWithParam<WidthCase>

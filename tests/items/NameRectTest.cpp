@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -258,6 +259,36 @@ TEST(NameRectTest, longHonorificAfterANarrowedNameIsNamedBelowTwoThirds)
     ASSERT_EQ(ops.size(), 2);
     EXPECT_LT(ops[1]->Font.WidthRatio, LeastWidthRatio);
     EXPECT_TRUE(n->IsSqueezed()) << n->Narrowest();
+}
+
+// A long honorific after a name narrowed to fit its line, the line shorter
+// and shorter: three quarters of the name's width where that keeps half of
+// its own, else half (ちゃん stood at 0.46 after a name at 0.62), and never
+// narrower than the name, its end inside the frame; the item names what
+// stands below two thirds. The lengths take the name above two thirds,
+// between half and two thirds, and below half.
+TEST(NameRectTest, longHonorificKeepsHalfItsWidthOrTheNames)
+{
+    bool between = false, belowHalf = false;
+    for (const int length : {120, 96, 84, 74, 66, 60, 56, 52, 48, 44, 40, 36}) {
+        SCOPED_TRACE(length);
+        auto n = privateName(false, u(u"長谷川 五郎左衛門"), {});
+        n->SetHonor(u(u"ちゃん"));
+        layOut(*n, {0, 0, 40, length});
+        const auto ops = textOps(*n);
+        ASSERT_EQ(ops.size(), 2);
+        const double name = ops[0]->Font.WidthRatio, honor = ops[1]->Font.WidthRatio;
+        between = between || (name > 0.5 && name * 0.75 < 0.5);
+        belowHalf = belowHalf || name < 0.5;
+        EXPECT_NEAR(honor, std::max(name * 0.75, std::min(name, 0.5)), 0.01) << "name at " << name;
+        int along = 0;
+        for (const int a : ops[1]->Advances)
+            along += a;
+        EXPECT_LE(ops[1]->Origin.y() + along, length - 4) << "the honorific runs out of its frame";
+        EXPECT_EQ(n->IsSqueezed(), std::min(name, honor) < LeastWidthRatio - 0.02);
+    }
+    EXPECT_TRUE(between) << "no name narrowed between half and two thirds of its width";
+    EXPECT_TRUE(belowHalf) << "no name narrowed below half of its width";
 }
 
 // ---- Setters --------------------------------------------------------------------------
