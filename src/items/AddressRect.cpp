@@ -32,27 +32,11 @@ QString digitsToHalfWidth(const QString &Digits)
     return out;
 }
 
-// The marks people type between the numbers of an address: hyphens of both
-// widths and the other dashes, the minus sign, and the prolonged sound mark.
+// The marks people type between the numbers of an address: the dashes of
+// either width, and the prolonged sound mark.
 bool isDash(QChar c)
 {
-    switch (c.unicode()) {
-    case u'-':
-    case 0x2010: // ‐
-    case 0x2011: // non-breaking hyphen
-    case 0x2012: // ‒
-    case 0x2013: // –
-    case 0x2014: // —
-    case 0x2015: // ―
-    case 0x2212: // −
-    case 0xFE63: // small hyphen-minus
-    case 0xFF0D: // －
-    case 0xFF70: // ｰ
-    case 0x30FC: // ー
-        return true;
-    default:
-        return false;
-    }
+    return IsAddressDash(c) || c == u'ｰ' || c == u'ー';
 }
 
 // The hyphen of vertical writing: the prolonged sound mark, which the

@@ -477,28 +477,6 @@ bool isLatinLetter(QChar c)
            (u >= u'ａ' && u <= u'ｚ');
 }
 
-// The dashes people type between the numbers of an address, of both widths:
-// the code page's own three, the hyphen-minus and the minus sign (both of
-// which the code page keeps as its full-width hyphen), and the other
-// hyphens and dashes an import may bring.
-bool isDash(QChar c)
-{
-    switch (c.unicode()) {
-    case u'-':
-    case 0x2010: // ‐
-    case 0x2011: // non-breaking hyphen
-    case 0x2012: // ‒
-    case 0x2013: // –
-    case 0x2014: // —
-    case 0x2015: // ―
-    case 0x2212: // −
-    case 0xFE63: // small hyphen-minus
-    case 0xFF0D: // －
-        return true;
-    default:
-        return false;
-    }
-}
 
 // The prolonged sound mark, of either width: a hyphen only where it stands
 // between two numbers ("２ー４"); elsewhere it lengthens a kana ("センター").
@@ -542,7 +520,7 @@ QString ReplaceDashesW(QStringView S, int Kind)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const bool betweenNumbers = i > 0 && i + 1 < text.size() && IsAddressNumeral(text[i - 1]) &&
                                     IsAddressNumeral(text[i + 1]);
-        if (isDash(text[i]) || (isSoundMark(text[i]) && betweenNumbers))
+        if (IsAddressDash(text[i]) || (isSoundMark(text[i]) && betweenNumbers))
             text[i] = replacement;
     }
     return text;
@@ -571,4 +549,23 @@ QString JoinAddressLines(const QString &First, const QString &Second, bool Apart
 {
     const bool blank = !First.isEmpty() && !Second.isEmpty() && (Apart || AddressNumbersMeet(First, Second));
     return blank ? First + QChar(0x3000) + Second : First + Second;
+}
+
+bool IsAddressDash(QChar c)
+{
+    switch (c.unicode()) {
+    case u'-':
+    case 0x2010: // ‐
+    case 0x2011: // non-breaking hyphen
+    case 0x2012: // ‒
+    case 0x2013: // –
+    case 0x2014: // —
+    case 0x2015: // ―
+    case 0x2212: // −
+    case 0xFE63: // small hyphen-minus
+    case 0xFF0D: // －
+        return true;
+    default:
+        return false;
+    }
 }

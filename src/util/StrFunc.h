@@ -156,6 +156,13 @@ QString DigitsToKanjiW(QStringView S);
 // stands between two numbers ("２ー４"); any other Kind leaves S unchanged.
 QString ReplaceDashesW(QStringView S, int Kind);
 
+// A dash people type between the numbers of an address, of either width: the
+// code page's own three, the hyphen-minus and the minus sign (both of which
+// the code page keeps as its full-width hyphen), and the other hyphens and
+// dashes an import may bring. Not the prolonged sound mark, which is a dash
+// only between numbers.
+[[nodiscard]] bool IsAddressDash(QChar c);
+
 // A character of an address number: a digit of either width, or a kanji
 // numeral 〇 to 九, 十, 百 or 千.
 [[nodiscard]] bool IsAddressNumeral(QChar c);
