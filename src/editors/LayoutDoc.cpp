@@ -361,10 +361,8 @@ void LendFreeRoom(TLayoutDocument &Document)
                 }
                 if (band.isEmpty())
                     continue;
-                // The band up to the nearest thing in the way.
-                for (const QRect &s : solid) {
-                    if (s == own || !s.intersects(band))
-                        continue;
+                // The band stops short of S on the side it grows towards.
+                const auto stopShortOf = [&band, vertical, way](const QRect &s) {
                     if (vertical && way < 0)
                         band.setTop(std::max(band.top(), s.bottom() + 1));
                     else if (vertical)
@@ -373,6 +371,12 @@ void LendFreeRoom(TLayoutDocument &Document)
                         band.setLeft(std::max(band.left(), s.right() + 1));
                     else
                         band.setRight(std::min(band.right(), s.left() - 1));
+                };
+                // The band up to the nearest thing in the way.
+                for (const QRect &s : solid) {
+                    if (s == own || !s.intersects(band))
+                        continue;
+                    stopShortOf(s);
                 }
                 // Another line level with an addressee's text read after
                 // this one, on either side, would be read after that text
@@ -394,14 +398,7 @@ void LendFreeRoom(TLayoutDocument &Document)
                         break;
                     if (!level(s, band, rows))
                         continue;
-                    if (vertical && way < 0)
-                        band.setTop(std::max(band.top(), s.bottom() + 1));
-                    else if (vertical)
-                        band.setBottom(std::min(band.bottom(), s.top() - 1));
-                    else if (way < 0)
-                        band.setLeft(std::max(band.left(), s.right() + 1));
-                    else
-                        band.setRight(std::min(band.right(), s.left() - 1));
+                    stopShortOf(s);
                 }
                 // A text that goes on to another line beside something
                 // standing after it along its lines would read its lines
