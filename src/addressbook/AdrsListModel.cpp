@@ -397,7 +397,7 @@ void TAddressListModel::LoadListSettings(const QString &IniPath)
 {
     // Always written with content: an empty file is a damaged one, kept aside
     // so that the defaults written at exit do not replace it.
-    const TMemIniFile ini(IniPath, TIniContent::Required);
+    const TMemIniFile ini(IniPath);
 
     for (int n = 1; n <= KeywordCount; ++n) {
         QString name = ini.ReadString(kKeywordSection, QStringLiteral("Name%1").arg(n), QString());

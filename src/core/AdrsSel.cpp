@@ -370,7 +370,7 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     // The order file; folder names compare exactly.
     QStringList order;
     {
-        const TMemIniFile mng(AdrsMngFileName(), TIniContent::Required);
+        const TMemIniFile mng(AdrsMngFileName());
         for (const int key : numberedKeys(mng, SecSort)) {
             const QString folder = mng.ReadString(SecSort, QString::number(key), QString());
             if (!order.contains(folder))
@@ -381,7 +381,7 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     // The pending operations.
     TPendingFile pending;
     {
-        const TMemIniFile op(AdrsOpFileName(), TIniContent::Required);
+        const TMemIniFile op(AdrsOpFileName());
         for (const int i : numberedKeys(op, SecDelete)) {
             const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
             if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder) && !pending.Deletions.contains(folder))

@@ -208,7 +208,7 @@ void LoadSettings()
     FirstRun = !QFileInfo::exists(SettingsFileName());
     {
         // The program always writes this file with content; an empty one is damaged.
-        const TMemIniFile ini(SettingsFileName(), TIniContent::Required);
+        const TMemIniFile ini(SettingsFileName());
 
         UpdateDomain = ini.ReadString(kUpdateParameter, QStringLiteral("Domain"), kDefaultUpdateDomain);
         UpdatePath = ini.ReadString(kUpdateParameter, QStringLiteral("Path"), QStringLiteral("/check/"));
@@ -318,7 +318,7 @@ void LoadSettings()
 bool ReadViewSplash()
 {
     // The first reader of the settings file at start-up: it keeps a damaged one aside.
-    const TMemIniFile ini(SettingsFileName(), TIniContent::Required);
+    const TMemIniFile ini(SettingsFileName());
     return ini.ReadBool(kOperation, QStringLiteral("ViewSplash"), true);
 }
 

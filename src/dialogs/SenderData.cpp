@@ -203,7 +203,7 @@ QString SenderIniFileName()
 TSenderIni ReadSenderIni()
 {
     const QString fileName = SenderIniFileName();
-    const TMemIniFile ini(fileName, TIniContent::Required);
+    const TMemIniFile ini(fileName);
     TSenderIni values;
     if (ini.Unreadable()) {
         values.Blocked = ini.KeptAsidePath().isEmpty();

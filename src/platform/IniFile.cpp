@@ -248,6 +248,34 @@ bool oneByteLonger(QByteArrayView longer, QByteArrayView shorter)
     return longer.sliced(i + 1) == shorter.sliced(i);
 }
 
+// A line of no text: bytes neither encoding reads, or control characters
+// (a tab aside) that no editor types.
+bool isNoText(QByteArrayView line)
+{
+    const bool control = std::any_of(line.begin(), line.end(), [](char c) {
+        const quint8 u = quint8(c);
+        return (u < 0x20 && u != '\t') || u == 0x7F;
+    });
+    return control || (!Utf8::isWellFormed(line) && !isCp932(line));
+}
+
+// The mark line damaged past reading as one: a line end put into it, or a
+// run of bad bytes over it. What then stands before the first section is
+// the mark's remains (the words it is made of, or bytes that are no text),
+// not a comment a user wrote. Where the text after those remains begins.
+std::optional<qsizetype> damagedMarkEnd(const QList<TByteLine> &lines)
+{
+    std::optional<qsizetype> end;
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 2); ++i) {
+        const QByteArrayView line = lines[i].bytes;
+        if (line.startsWith('['))
+            break;
+        if (line.contains("crc32") || line.contains("coding") || line.contains("UTF-8") || isNoText(line))
+            end = lines[i].start + line.size() + lines[i].endLength;
+    }
+    return end;
+}
+
 TMark readMark(QByteArrayView bytes)
 {
     TMark mark;
@@ -272,7 +300,12 @@ TMark readMark(QByteArrayView bytes)
         mark.marked = mark.summed = true;
         mark.bodyStart = kSummedMarkSize;
         mark.sum = hexSum(bytes.sliced(kSumMark.size(), kSumDigits));
-        mark.exact = bytes.startsWith(kSumMark);
+        // The program writes the sum's digits in lower case: one made upper
+        // case reads as the same sum, yet the file is not as written.
+        const QByteArrayView digits = bytes.sliced(kSumMark.size(), kSumDigits);
+        mark.exact = bytes.startsWith(kSumMark) && std::all_of(digits.begin(), digits.end(), [](char c) {
+                         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+                     });
         return mark;
     }
     if (first.startsWith(kSumMark) && first.size() == kSummedMarkSize - 1) {
@@ -280,8 +313,18 @@ TMark readMark(QByteArrayView bytes)
     } else if (isEncodingMark(first)) {
         mark.marked = true;
     }
-    if (mark.marked)
+    if (mark.marked) {
         mark.bodyStart = lines.front().start + first.size() + lines.front().endLength;
+        // A line end put in after the encoding words leaves the sum's own on
+        // the next line.
+        if (lines.size() > 1 && lines[1].bytes.contains("crc32")) {
+            mark.summed = true;
+            mark.bodyStart = lines[1].start + lines[1].bytes.size() + lines[1].endLength;
+        }
+    } else if (const std::optional<qsizetype> end = damagedMarkEnd(lines)) {
+        mark.marked = mark.summed = true;
+        mark.bodyStart = *end;
+    }
     return mark;
 }
 
@@ -432,8 +475,11 @@ TFileText decodeFile(QByteArray bytes, const TContentSum &contentSum)
                 continue;
             TFileText result = wholeText(lines, cp932);
             if (contentSum(result.lines) == *mark.sum) {
-                // A hand save keeps the sum line as it was.
-                result.notAsWritten = !mark.exact;
+                // Saved again by hand with nothing but its form changed (line
+                // ends, blanks, comments, code page 932): every entry reads as
+                // written, yet a line end cut or a blank line put in by damage
+                // looks the same, so the user is told all the same.
+                result.notAsWritten = true;
                 return result;
             }
         }
@@ -472,6 +518,10 @@ TFileText decodeFile(QByteArray bytes, const TContentSum &contentSum)
         if (lines[i].end == TLineEnd::Cr)
             result.damaged[i + 1] = true;
     }
+    // A damaged line loses what it held even where it names no entry (a
+    // comment, a line whose '=' went): the file is not as written.
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        result.notAsWritten = result.notAsWritten || result.damaged[i] || isNoText(lines[i].bytes);
     return result;
 }
 
@@ -602,7 +652,7 @@ std::optional<int> parseInteger(const QString &value)
 
 } // namespace
 
-TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
+TMemIniFile::TMemIniFile(const QString &fileName)
     : m_fileName(fileName)
 {
     RecoverSafeReplace(fileName);
@@ -624,15 +674,15 @@ TMemIniFile::TMemIniFile(const QString &fileName, TIniContent content)
             return crc32(storedBody(content.GetStrings()));
         };
         const TFileText text = decodeFile(bytes, contentSum);
-        // The encoding line alone (a file cut short) is text too.
-        const bool anyText = !TrimBlanks(QByteArrayView(bytes)).isEmpty();
         if (!text.reason.isEmpty())
             reason = text.reason;
         else
             parseLines(text.lines, text.damaged, text.strict, text.restoredLine);
         // A section whose line is damaged is one too: its keys are named.
-        if (reason.isEmpty() && m_sections.empty() && m_damaged.isEmpty() &&
-            (content == TIniContent::Required || anyText))
+        // The program never writes a file without a section: one empty or
+        // blank (cut short to nothing) or with the encoding line alone lost
+        // its settings.
+        if (reason.isEmpty() && m_sections.empty() && m_damaged.isEmpty())
             reason = bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("no settings in it");
         m_notAsWritten = reason.isEmpty() && (text.notAsWritten || !m_damaged.isEmpty());
         if (m_notAsWritten) {

@@ -57,7 +57,7 @@
 // value reads back exactly as it was written (book names with a blank at an
 // end included).
 //
-// A file that exists but cannot be taken as settings (see TIniContent) is
+// A file that exists but cannot be taken as settings (see below) is
 // never overwritten: it is renamed beside itself with the date and time
 // ("Murven19.ini.unreadable-20240501-093000") by KeepUnreadableFileAside(),
 // which tells the user once (platform/UnreadableFile.h), and the object starts
@@ -66,21 +66,16 @@
 
 // What a settings file must hold to count as readable. Any existing file is
 // unreadable when it cannot be opened, is larger than a settings file ever
-// is (16 MiB), or holds text but not one "[Section]" line; one without the
-// encoding line also when it holds a zero byte or when its lines beyond
-// ASCII are none of them UTF-8 nor code page 932. Required: a file without any
-// section (empty, only blanks) is unreadable too, for files the program
-// always writes with content.
-enum class TIniContent : std::uint8_t {
-    Optional,
-    Required,
-};
+// is (16 MiB), or holds not one "[Section]" line (empty or only blanks too:
+// the program always writes its files with content, so such a file was cut
+// short); one without the encoding line also when it holds a zero byte or
+// when its lines beyond ASCII are none of them UTF-8 nor code page 932.
 
 class TMemIniFile
 {
 public:
     // Loads the file when it exists, after putting right an interrupted safe replace.
-    explicit TMemIniFile(const QString &fileName, TIniContent content = TIniContent::Optional);
+    explicit TMemIniFile(const QString &fileName);
 
     [[nodiscard]] const QString &FileName() const { return m_fileName; }
 

@@ -716,7 +716,8 @@ TEST(GroupNameSavers, twoProgramsSavingTogetherLoseNoSaveReportedDone)
 
 // The names the editor saved, then the file changed outside the program:
 // each name reads as typed, or the one a damaged byte lies in is named to the
-// user with a copy kept; a hand edit that reads whole is no damage.
+// user with a copy kept; a hand edit that reads whole is told as changed
+// outside the program, naming nothing.
 struct ChangedGroupFile {
     const char *name;
     QByteArray (*change)(QByteArray);
@@ -771,6 +772,6 @@ INSTANTIATE_TEST_SUITE_P(
         ChangedGroupFile{"twoBytesOfAName",
                          [](QByteArray b) { return b.replace("=\xE5\x8F\x8B\xE4\xBA\xBA" "6", "=\xE5XY\xE4\xBA\xBA" "6"); }, 6, 0},
         // Saved again by hand in code page 932 with its encoding line, a comment added.
-        ChangedGroupFile{"savedByHandInCodePage932", [](QByteArray b) { return Cp932::encode(QString::fromUtf8(b)); }, 0, -1},
-        ChangedGroupFile{"commentAddedByHand", [](QByteArray b) { return b.replace("Group5=", "; my groups\r\nGroup5="); }, 0, -1}),
+        ChangedGroupFile{"savedByHandInCodePage932", [](QByteArray b) { return Cp932::encode(QString::fromUtf8(b)); }, 0, 0},
+        ChangedGroupFile{"commentAddedByHand", [](QByteArray b) { return b.replace("Group5=", "; my groups\r\nGroup5="); }, 0, 0}),
     [](const ::testing::TestParamInfo<ChangedGroupFile> &info) { return std::string(info.param.name); });
