@@ -272,36 +272,60 @@ QString FitBookName(const QString &name)
 
 namespace {
 
+// The raw entries of a section in the order of their numbers.
+QStringList numberedEntries(const TMemIniFile &ini, const QString &section)
+{
+    QStringList entries;
+    for (const int key : numberedKeys(ini, section))
+        entries << ini.ReadString(section, QString::number(key), QString());
+    return entries;
+}
+
 // The pending operations as AdrsOp.ini holds them, written back after every
 // step of the start-up, so that an interruption at any moment leaves only
 // operations that are still to be done.
 struct TPendingFile {
     QStringList Deletions;
     QList<TPendingRename> Renamings;
+    // Every entry this program read from the file or wrote to it. An entry
+    // the file holds and that is not among them was appended by another
+    // program on the folder since: it is kept, after this program's own, for
+    // the next start to carry out.
+    QSet<QString> SeenDeletions;
+    QSet<QString> SeenRenamings;
 
-    [[nodiscard]] bool Save(QString *error) const
+    [[nodiscard]] bool Save(QString *error)
     {
-        if (Deletions.isEmpty() && Renamings.isEmpty()) {
-            QFile file(AdrsOpFileName());
-            if (!QFileInfo::exists(file.fileName()) || file.remove())
-                return true;
-            if (error)
-                *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
-            return false;
-        }
+        QStringList deletions = Deletions;
+        QStringList renamings;
+        for (const TPendingRename &rename : Renamings)
+            renamings << rename.OldName + QLatin1Char('/') + rename.NewName;
+        for (const QString &entry : deletions)
+            SeenDeletions.insert(entry);
+        for (const QString &entry : renamings)
+            SeenRenamings.insert(entry);
         return EditSharedIni(
             AdrsOpFileName(),
-            [this](TMemIniFile &op) {
+            [&](TMemIniFile &op) {
+                for (const QString &entry : numberedEntries(op, SecDelete)) {
+                    if (!entry.isEmpty() && !SeenDeletions.contains(entry) && !deletions.contains(entry))
+                        deletions << entry;
+                }
+                for (const QString &entry : numberedEntries(op, SecRename)) {
+                    if (!entry.isEmpty() && !SeenRenamings.contains(entry))
+                        renamings << entry;
+                }
                 op.Clear();
-                op.WriteInteger(SecDelete, KeyCount, static_cast<int>(Deletions.size()));
-                for (qsizetype i = 0; i < Deletions.size(); ++i)
-                    op.WriteString(SecDelete, QString::number(i + 1), Deletions[i]);
-                op.WriteInteger(SecRename, KeyCount, static_cast<int>(Renamings.size()));
-                for (qsizetype i = 0; i < Renamings.size(); ++i)
-                    op.WriteString(SecRename, QString::number(i + 1),
-                                   Renamings[i].OldName + QLatin1Char('/') + Renamings[i].NewName);
+                if (deletions.isEmpty() && renamings.isEmpty())
+                    return; // nothing left to do: the file goes
+                op.WriteInteger(SecDelete, KeyCount, static_cast<int>(deletions.size()));
+                for (qsizetype i = 0; i < deletions.size(); ++i)
+                    op.WriteString(SecDelete, QString::number(i + 1), deletions[i]);
+                op.WriteInteger(SecRename, KeyCount, static_cast<int>(renamings.size()));
+                for (qsizetype i = 0; i < renamings.size(); ++i)
+                    op.WriteString(SecRename, QString::number(i + 1), renamings[i]);
             },
-            error);
+            error, TSharedIniEmpty::Remove);
     }
 };
 
@@ -382,6 +406,10 @@ bool ScanAddressBooks(bool applyPending, QString *error)
     TPendingFile pending;
     {
         const TMemIniFile op(AdrsOpFileName());
+        for (const QString &entry : numberedEntries(op, SecDelete))
+            pending.SeenDeletions.insert(entry);
+        for (const QString &entry : numberedEntries(op, SecRename))
+            pending.SeenRenamings.insert(entry);
         for (const int i : numberedKeys(op, SecDelete)) {
             const QString folder = op.ReadString(SecDelete, QString::number(i), QString());
             if (isPlainFolderName(folder) && QFileInfo::exists(AdrsPath + folder) && !pending.Deletions.contains(folder))

@@ -2,9 +2,14 @@
 
 #include "platform/SafeFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 int SharedFileWaitMs = 5000;
 
-bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)> &edit, QString *error)
+bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)> &edit, QString *error,
+                   TSharedIniEmpty empty)
 {
     // Held until the file is replaced: no other program reads it between
     // this read and this write.
@@ -13,6 +18,14 @@ bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)>
         return false;
     TMemIniFile ini(path);
     edit(ini);
+    if (empty == TSharedIniEmpty::Remove && ini.ReadSections().isEmpty()) {
+        QFile file(path);
+        if (!QFileInfo::exists(path) || file.remove())
+            return true;
+        if (error)
+            *error = QStringLiteral("\"%1\": %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        return false;
+    }
     return ini.UpdateFile(error);
 }
 

@@ -17,11 +17,15 @@
 // How long a save waits for another program's save of the file to end.
 extern int SharedFileWaitMs;
 
+// What becomes of a file the edit leaves without a section: written empty,
+// or removed (a file whose presence says there is something to do).
+enum class TSharedIniEmpty { Write, Remove };
+
 // Reads `path` under its lock, lets `edit` change what it holds and writes
 // it. False with the reason (the file as it was) when the lock was not
 // granted within SharedFileWaitMs or the file could not be written.
 [[nodiscard]] bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)> &edit,
-                                 QString *error);
+                                 QString *error, TSharedIniEmpty empty = TSharedIniEmpty::Write);
 
 // Saves the keys whose values in `mine` differ from `base` (what this writer
 // read or last saved; an object on no file holds either), and those the file

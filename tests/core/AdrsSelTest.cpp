@@ -183,6 +183,55 @@ TEST_F(AddressBooks, aPendingFileThatCannotBeClearedAfterApplyingIsReported)
     EXPECT_EQ(names(), QStringList({"keep"})) << "the list is built all the same";
 }
 
+// What another program on the folder records while this start carries out
+// the pending operations.
+struct OtherEntry {
+    const char *name;
+    bool (*append)();
+    const char *section;
+    const char *entry;
+    const char *folderAfter; // where the other program's book is once its entry is carried out
+};
+void PrintTo(const OtherEntry &c, std::ostream *os) { *os << c.name; }
+
+class EntryOfAnotherProgram : public AddressBooks, public ::testing::WithParamInterface<OtherEntry>
+{
+};
+
+TEST_P(EntryOfAnotherProgram, recordedDuringTheStartIsKeptForTheNextStart)
+{
+    makeBook("gone");
+    makeBook("later");
+    ASSERT_TRUE(AppendPendingDelete("gone"));
+    bool appended = false;
+    SetBookFolderRenameFailure([&](const QString &from, const QString &) {
+        if (from == "gone" && !appended)
+            appended = GetParam().append(); // between this start's read and its next save
+        return false;
+    });
+    const bool scanned = ScanAddressBooks(true);
+    SetBookFolderRenameFailure({});
+    ASSERT_TRUE(appended);
+    ASSERT_TRUE(scanned);
+    EXPECT_FALSE(exists("gone"));
+    EXPECT_TRUE(exists("later")) << "carried out at the next start, not this one";
+    const TMemIniFile op(AdrsOpFileName());
+    EXPECT_EQ(op.ReadString(GetParam().section, "1", ""), QString::fromUtf8(GetParam().entry));
+    EXPECT_EQ(op.ReadInteger(GetParam().section, "Count", 0), 1);
+
+    ASSERT_TRUE(ScanAddressBooks(true));
+    EXPECT_FALSE(exists("later"));
+    EXPECT_EQ(folders(), GetParam().folderAfter[0] ? QStringList({GetParam().folderAfter}) : QStringList());
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, EntryOfAnotherProgram,
+    ::testing::Values(OtherEntry{"deletion", [] { return AppendPendingDelete("later"); }, "DELETE", "later", ""},
+                      OtherEntry{"renaming", [] { return AppendPendingRename("later", "moved"); }, "RENAME",
+                                 "later/moved", "moved"}),
+    [](const ::testing::TestParamInfo<OtherEntry> &info) { return std::string(info.param.name); });
+
 // Each writer of the book list with a folder in its file's place.
 struct BlockedFile {
     const char *name;
