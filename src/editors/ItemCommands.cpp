@@ -422,10 +422,14 @@ void TItemCommands::EditSenders()
     if (result == 1)
         m_host.SetSenderNo(chosen);
     DMMurven19->CloseSender();
-    if (!renamed.isEmpty())
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (auto *editor = qobject_cast<TPrintEditor *>(window); editor && editor != &m_editor)
-                followRenamedSenders(*editor, renamed);
+    // Every open editor shows the senders as the window left them: its
+    // blocks follow the renames, and a sender changed without one (its name,
+    // its address) is shown at once, not only at the editor's next merge.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *editor = qobject_cast<TPrintEditor *>(window); editor && editor != &m_editor) {
+            followRenamedSenders(*editor, renamed);
+            editor->MergeCurrentRecord();
+        }
     followRenamedSenders(m_editor, renamed);
     m_editor.MergeCurrentRecord();
 }
