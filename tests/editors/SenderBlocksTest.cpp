@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
@@ -222,5 +223,139 @@ TEST_P(TwinTitles, aRenameMovesOnlyTheBlocksOfTheSenderRenamed)
 INSTANTIATE_TEST_SUITE_P(Renames, TwinTitles,
                          ::testing::Values(TwinCase{"theFirst", 0, u"実家"}, TwinCase{"theSecond", 2, u"自宅"}),
                          rowName);
+
+// A data folder of its own whose sender table is still empty, with the
+// data module a start of the program makes; Restart frees it and makes it
+// anew, as quitting and starting again does.
+class FreshSenderTable
+{
+public:
+    FreshSenderTable()
+    {
+        for (const QString &folder : {DataRoot, DataPath, OtherPath, HistoryPath})
+            QDir().mkpath(folder);
+        start();
+    }
+    ~FreshSenderTable()
+    {
+        FreeDataModule();
+        DefaultSenderNo = 0;
+    }
+    void restart()
+    {
+        FreeDataModule();
+        start();
+    }
+
+    ScopedHome home;
+    ScopedDataFolders folders{home.root()};
+
+private:
+    static void start()
+    {
+        DefaultSenderNo = 0;
+        DMMurven19 = new TDMMurven19;
+        DMMurven19->CreateSenderTable();
+    }
+};
+
+// Sender.ini as the file holds it: its lines, blanks left out.
+QStringList senderIniLines()
+{
+    QFile file(SenderIniFileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines;
+    for (QString line : QString::fromLatin1(file.readAll()).split(u'\n')) {
+        line = line.trimmed();
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines;
+}
+
+// What the window shows of the sender it shows: title, name, telephone
+// digits, postcode digits and address, one string.
+QString shownSender(QDialog &Dialog)
+{
+    QStringList fields;
+    for (const char *name : {"edTitle", "edName", "edTel", "edPos", "edTdfkn", "edAdrs1", "edAdrs2"}) {
+        const auto *edit = Dialog.findChild<QLineEdit *>(QLatin1String(name));
+        fields << (edit ? edit->text().remove(u'-') : QStringLiteral("?"));
+    }
+    return fields.join(u'|');
+}
+
+// A second sender added in 差出人の編集 (新規, its fields typed, 選択) is
+// in the window when it opens again and after a restart, Sender.ini holds
+// its number as the last one given, and a block inserted for it after the
+// restart shows it.
+TEST(SecondSender, typedInTheWindowSurvivesReopeningAndARestart)
+{
+    ScriptedMessageBoxes boxes;
+    FreshSenderTable data;
+    SampleBook book;
+    const QString typed = QStringLiteral("差出人2|鈴木 次郎|0612345678|5300001|大阪府|大阪市北区梅田|3-1-3")
+                              .remove(u'-');
+    {
+        FakeHost host{book.table};
+        TLayoutForm envelope{nullptr, host};
+        TLabelGrid grid;
+        envelope.SetLayout(2, catalogueFormat(2, &grid), grid);
+        envelope.show();
+        ASSERT_NO_FATAL_FAILURE(inSenderWindow(envelope, [](QDialog &D) {
+            click(D, "bbtnNew");
+            retype(D, "edName", QStringLiteral("鈴木 次郎"));
+            retype(D, "edTel", QStringLiteral("0612345678"));
+            retype(D, "edPos", QStringLiteral("5300001"));
+            retype(D, "edTdfkn", QStringLiteral("大阪府"));
+            retype(D, "edAdrs1", QStringLiteral("大阪市北区梅田"));
+            retype(D, "edAdrs2", QStringLiteral("3-1-3"));
+        }));
+        EXPECT_EQ(host.SenderNo(), 2);
+        const QStringList ini = senderIniLines();
+        EXPECT_TRUE(ini.contains(QStringLiteral("[SENDER]"))) << qPrintable(ini.join(u'\n'));
+        EXPECT_TRUE(ini.contains(QStringLiteral("LastNo=2"))) << qPrintable(ini.join(u'\n'));
+        EXPECT_TRUE(ini.contains(QStringLiteral("Default=1"))) << qPrintable(ini.join(u'\n'));
+
+        // Opened again: the chosen sender is shown as typed.
+        QString count, shown;
+        envelope.ExecDialog = [&count, &shown](QDialog &D) {
+            D.show();
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(&D));
+            count = D.findChild<QLabel *>(QStringLiteral("lblCount"))->text();
+            shown = shownSender(D);
+            click(D, "btnClose");
+            return D.result();
+        };
+        envelope.findChild<QAction *>(QStringLiteral("actSender"))->trigger();
+        EXPECT_EQ(count, QStringLiteral("/ 2"));
+        EXPECT_EQ(shown, typed) << qPrintable(shown);
+    }
+
+    data.restart();
+    FakeHost host{book.table};
+    TLayoutForm envelope{nullptr, host};
+    TLabelGrid grid;
+    envelope.SetLayout(2, catalogueFormat(2, &grid), grid);
+    envelope.show();
+    QString count, first, second;
+    ASSERT_NO_FATAL_FAILURE(inSenderWindow(envelope, [&](QDialog &D) {
+        count = D.findChild<QLabel *>(QStringLiteral("lblCount"))->text();
+        first = shownSender(D);
+        click(D, "sbtnLast");
+        second = shownSender(D);
+    }));
+    EXPECT_EQ(count, QStringLiteral("/ 2"));
+    EXPECT_TRUE(first.startsWith(QStringLiteral("差出人1|"))) << qPrintable(first);
+    EXPECT_EQ(second, typed) << qPrintable(second);
+    ASSERT_EQ(host.SenderNo(), 2);
+    envelope.findChild<QAction *>(QStringLiteral("actInsertSender"))->trigger();
+    ASSERT_EQ(blocksOf(envelope).size(), 1u);
+    EXPECT_EQ(blocksOf(envelope).back()->GetSenderTitle(), QStringLiteral("差出人2"));
+    const QString shownInBlock = shownText(*blocksOf(envelope).back());
+    EXPECT_TRUE(shownInBlock.contains(QStringLiteral("鈴木次郎"))) << qPrintable(shownInBlock);
+    EXPECT_TRUE(shownInBlock.contains(QStringLiteral("大阪市北区梅田"))) << qPrintable(shownInBlock);
+}
 
 } // namespace
