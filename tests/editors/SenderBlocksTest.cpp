@@ -10,21 +10,18 @@
 #include "editors/DesignForm.h"
 #include "editors/LayoutForm.h"
 #include "items/SenderRect.h"
-#include "platform/IniFile.h"
 #include "support/KeyInput.h"
 #include "support/RowName.h"
 #include "support/ScriptedMessageBoxes.h"
 
+#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QDir>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QToolButton>
 
 #include <functional>
 
