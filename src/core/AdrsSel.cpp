@@ -380,6 +380,10 @@ bool applyPendingOperations(TPendingFile &pending, QStringList &order, QString *
         if (!pending.Save(error))
             return false;
     }
+    // Nothing on record and nothing left to do: a first start has no book
+    // folder yet to hold the file or its lock.
+    if (pending.Deletions.isEmpty() && pending.Renamings.isEmpty() && !QFileInfo::exists(AdrsOpFileName()))
+        return true;
     return pending.Save(error);
 }
 

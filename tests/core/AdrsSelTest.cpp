@@ -183,6 +183,17 @@ TEST_F(AddressBooks, aPendingFileThatCannotBeClearedAfterApplyingIsReported)
     EXPECT_EQ(names(), QStringList({"keep"})) << "the list is built all the same";
 }
 
+// The first start of a new user: no book folder yet, nothing on record.
+TEST_F(AddressBooks, aFirstStartWithoutTheBookFolderHasNothingToRecord)
+{
+    ASSERT_TRUE(QDir(AdrsPath).removeRecursively());
+    QString error;
+    EXPECT_TRUE(ScanAddressBooks(true, &error)) << qPrintable(error);
+    EXPECT_TRUE(error.isEmpty());
+    EXPECT_TRUE(names().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(AdrsOpFileName()));
+}
+
 // What another program on the folder records while this start carries out
 // the pending operations.
 struct OtherEntry {
