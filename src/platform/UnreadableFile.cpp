@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -54,6 +55,24 @@ QString renameAside(const QString &fileName)
     return !target.isEmpty() && QFile::rename(fileName, target) ? target : QString();
 }
 
+// A copy of these very bytes an earlier run kept beside the file: damage
+// nobody has mended yet is met at every start, and one copy of it is enough.
+QString earlierCopyOf(const QString &fileName, const QByteArray &bytes)
+{
+    const QFileInfo info(fileName);
+    const QString prefix = info.fileName() + QStringLiteral(".damaged-");
+    const QFileInfoList copies =
+        info.dir().entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QFileInfo &copy : copies) {
+        if (copy.size() != bytes.size() || copy.isSymLink())
+            continue;
+        QFile file(copy.filePath());
+        if (file.open(QIODevice::ReadOnly) && file.readAll() == bytes)
+            return copy.filePath();
+    }
+    return QString();
+}
+
 // The damaged files met in this run: the file and a digest of the bytes
 // read, with the copy kept of them (empty when none could be made).
 QMutex g_damagedMutex;
@@ -99,7 +118,9 @@ QString KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes, co
             return *known;
         // The bytes as read, not the file once more: what the reader left
         // out is exactly what the copy must hold.
-        const QString target = g_moveRefused ? QString() : freeNameBeside(fileName, QStringLiteral(".damaged-"));
+        keptAs = g_moveRefused ? QString() : earlierCopyOf(fileName, bytes);
+        const QString target =
+            g_moveRefused || !keptAs.isEmpty() ? QString() : freeNameBeside(fileName, QStringLiteral(".damaged-"));
         if (!target.isEmpty() && SafeReplaceFile(target, bytes))
             keptAs = target;
         g_damagedCopies.insert(key, keptAs);

@@ -47,7 +47,8 @@ TDamagedEntriesNotice SetDamagedEntriesNotice(TDamagedEntriesNotice notice);
 // tells the notice; the copy's path, empty when it could not be made (the
 // caller must then not write over the file). The same damage met again in
 // this run (another reader of the same bytes) makes no second copy and is
-// not told again while the first copy is there.
+// not told again while the first copy is there; met again in a later run it
+// is told again, naming the copy an earlier run kept of those very bytes.
 [[nodiscard]] QString KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes,
                                           const QStringList &entries);
 

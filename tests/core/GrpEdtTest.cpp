@@ -418,6 +418,45 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
 }
 
 
+// Damage nobody mended is met again at every start: told each time, but the
+// one copy of those bytes is named again, never piled up; other damage gets
+// its own copy.
+TEST_F(GroupNamesTest, theSameDamageMetAtTheNextStartNamesTheCopyKeptBefore)
+{
+    ASSERT_NO_FATAL_FAILURE(saveTypedNames());
+    const QString file = GroupFileName("Book");
+    QByteArray bytes = fileBytes(file);
+    const qsizetype at = bytes.indexOf("Group3=");
+    ASSERT_GE(at, 0);
+    bytes[at + 8] = 'X';
+    bytes[at + 9] = 'Y';
+    writeBytes(file, bytes);
+
+    const auto startAgain = [] { SetDamagedEntriesNotice(SetDamagedEntriesNotice({})); };
+    LoadGroupNames("Book");
+    ASSERT_EQ(damagedCopies().size(), 1);
+    const QString copy = QDir::toNativeSeparators(AdrsPath + "Book/" + damagedCopies()[0]);
+    for (int start = 2; start <= 3; ++start) {
+        startAgain();
+        LoadGroupNames("Book");
+        expectTypedNamesBut(3);
+        ASSERT_EQ(m_boxes.count(), start) << "still told: the file is still not as written";
+        EXPECT_TRUE(m_boxes.last().text.contains(copy)) << qPrintable(m_boxes.last().text);
+        EXPECT_EQ(damagedCopies().size(), 1);
+    }
+
+    bytes[at + 10] = 'Z'; // more damage: these bytes were never kept
+    writeBytes(file, bytes);
+    startAgain();
+    LoadGroupNames("Book");
+    QStringList copies = damagedCopies();
+    ASSERT_EQ(copies.size(), 2);
+    copies.removeOne(QFileInfo(copy).fileName());
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(AdrsPath + "Book/" + copies[0])));
+    EXPECT_TRUE(m_boxes.last().text.contains(QDir::toNativeSeparators(AdrsPath + "Book/" + copies[0])));
+}
+
 // The names 友人1..10 (each of which code page 932 reads as well) saved, then
 // two bytes of one name damaged so that only code page 932 reads its line:
 // the file is still UTF-8. Group 3 renamed through the window: the nine
