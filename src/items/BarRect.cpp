@@ -177,6 +177,22 @@ bool isDirection(QChar c)
     return c == u'東' || c == u'西' || c == u'南' || c == u'北';
 }
 
+// Whether the name that starts at Pos of S, two characters of it or more,
+// is also written right before Start (blanks between allowed): the digits
+// from Start to Pos then stand between a town and a building named after it
+// ("条南町96条南町荘", "東34条北40東34条北ハイツ").
+bool sameNameAround(QStringView S, qsizetype Start, qsizetype Pos)
+{
+    QStringView before = S.first(Start);
+    while (before.endsWith(u' '))
+        before.chop(1);
+    const QStringView after = S.sliced(Pos);
+    for (qsizetype n = 2; n <= std::min(before.size(), after.size()); ++n)
+        if (before.endsWith(after.first(n)))
+            return true;
+    return false;
+}
+
 // Whether the digits of S ending at Pos are part of a street's name, as
 // kanji numerals there are: one or two digits before 条 ("4条", "７条", the
 // street 四条 written in digits, "新町4条下る", "北1条西"), before 筋目 (the
@@ -184,7 +200,9 @@ bool isDirection(QChar c)
 // directions before the block ("南1西2", 南一条西 written short). Digits
 // before anything else are a number: "4-5", "3 東入", "12番地", and a lot
 // typed right before a building's or a place's name ("123山田荘", "2棟",
-// "34地先", "485条里荘"), as where a town is not found.
+// "34地先", "485条里荘"), as where a town is not found. So are digits
+// before a name that is written right before them too: a street is not
+// named twice around a number, a town and its building are ("条南町96条南町荘").
 bool digitsInAName(QStringView S, qsizetype Pos)
 {
     if (Pos >= S.size())
@@ -195,12 +213,15 @@ bool digitsInAName(QStringView S, qsizetype Pos)
     if (Pos - start > 2)
         return false;
     const QChar next = S[Pos];
+    bool inAName = false;
     if (next == u'条' || next == u'條')
-        return true;
-    if (next == u'筋')
-        return Pos + 1 < S.size() && S[Pos + 1] == u'目';
-    return isDirection(next) && start > 0 && isDirection(S[start - 1]) && Pos + 1 < S.size()
-           && isCodeDigit(S[Pos + 1]);
+        inAName = true;
+    else if (next == u'筋')
+        inAName = Pos + 1 < S.size() && S[Pos + 1] == u'目';
+    else
+        inAName = isDirection(next) && start > 0 && isDirection(S[start - 1]) && Pos + 1 < S.size()
+                  && isCodeDigit(S[Pos + 1]);
+    return inAName && !sameNameAround(S, start, Pos);
 }
 
 // Where the first number of S starts: digits that are no part of a name

@@ -565,7 +565,8 @@ protected:
 // Addresses under their postcodes, the towns from the dictionary: the lot
 // typed right before a building's or a place's name is the number where the
 // town is not found (櫻畠 for the dictionary's 桜畠, 本町 under another
-// town's postcode) and where a building after it bears the town's name; a
+// town's postcode) and where a building after it bears the town's name,
+// even a name a street could bear (東３４条北, 条南町); a
 // town typed in another writing (中ノ町, 上二ノ宮町, 山之元町) is found, so a
 // street designation's counts stay out of the number. The same shapes over
 // every town are the sweep tests/sweeps/TownBarsSweep.cpp, run by hand.
@@ -577,7 +578,7 @@ TEST_F(EveryTownBarcode, lotBeforeANameAndTownsTypedInAnotherWriting)
         const char16_t *Address;
         const char *Number;
     };
-    static const std::array<TCase, 7> cases{{
+    static const std::array<TCase, 9> cases{{
         {u"7530021", u"山口県山口市櫻畠2棟202号", "2-202"},
         {u"0130019", u"秋田県横手市本町123山田荘201", "123-201"},
         {u"3900811", u"長野県松本市中央34地先 中央ハイツ104", "34-104"},
@@ -585,6 +586,8 @@ TEST_F(EveryTownBarcode, lotBeforeANameAndTownsTypedInAnotherWriting)
         {u"6050907", u"京都府京都市東山区大和大路通四条下る西橘町909西橘町ハイツ　西橘町ビル１０Ｆ", "909-10"},
         {u"6008131", u"京都府京都市下京区東洞院通4条上ル2丁目上二ノ宮町329-28", "329-28"},
         {u"6068273", u"京都府京都市左京区大宮3条下がる　北白川山之元町８２北白川山之元町ビル", "82"},
+        {u"0861074", u"北海道標津郡中標津町東３４条北40東３４条北ハイツ東３４条北ビル15Ｆ", "40-34-34-15"},
+        {u"5950016", u"大阪府泉大津市条南町９８条南町ハイツ 条南町ビル18F", "98-18"},
     }};
     for (const TCase &c : cases) {
         const QString postcode = QString::fromUtf16(c.Postcode);

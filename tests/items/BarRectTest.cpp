@@ -331,6 +331,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "329-28"},
         TownsCase{"variantNoAfterADigitStreet", u"京都府京都市左京区大宮3条下がる　北白川山之元町８２北白川山之元町ビル",
                   {u"北白川山ノ元町"}, "82"},
+        // The lot between the town and a building named after it, the town's
+        // name one a street could bear: the digits are the lot, found town or
+        // not, and the building's own numbers follow.
+        TownsCase{"lotBetweenATownOfDirectionsAndItsBuildings",
+                  u"北海道標津郡中標津町東３４条北40東３４条北ハイツ東３４条北ビル15Ｆ", {u"東３４条北"}, "40-34-34-15"},
+        TownsCase{"lotBeforeTheBuildingsOfATownStartingWithJou", u"大阪府泉大津市条南町９８条南町ハイツ 条南町ビル18F",
+                  {u"条南町"}, "98-18"},
+        TownsCase{"lotBeforeTheBuildingOfAJouTownNotFound", u"新潟県三条市条南町20条南町コーポ / サンハイムＭ－７０２",
+                  {u"荒町"}, "20M702"},
         TownsCase{"variantKeAfterAChome", u"京都府京都市中京区某通四条上る二丁目鍵ヶ辻町35", {u"鍵ケ辻町"}, "35"},
         TownsCase{"variantGaAfterAChomeInDigits", u"京都府京都市中京区某通三条下る2丁目鍵が辻町 ３５番地", {u"鍵ケ辻町"},
                   "35"},
