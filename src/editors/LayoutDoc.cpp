@@ -5,6 +5,7 @@
 #include "editors/AdditionPlace.h"
 #include "editors/ItemPlace.h"
 #include "editors/MergeFormat.h"
+#include "editors/PrintedSizes.h"
 #include "items/AdditionRect.h"
 #include "items/AddressRect.h"
 #include "items/CorpRect.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -290,7 +292,9 @@ void LendFreeRoom(TLayoutDocument &Document)
     // lines, the address.
     std::vector<QRect> solid;
     std::vector<int> solidRoles; // the role of each, -1 for none
+    std::vector<size_t> solidItems; // the item of each
     std::vector<std::pair<int, size_t>> takers;
+    std::vector<std::pair<QRect, int>> blanks; // the addressee's frames left blank, and their roles
     for (size_t i = 0; i < Document.Items.size(); ++i) {
         TDrawRect &item = *Document.Items[i];
         auto *text = dynamic_cast<TMetaRect *>(&item);
@@ -312,6 +316,7 @@ void LendFreeRoom(TLayoutDocument &Document)
             text->Rebuild(false);
             if (text->GetMetafile().IsEmpty()) {
                 text->SetRoom({});
+                blanks.push_back({ToQRect(item.GetRect()), roleOf(i)});
                 continue;
             }
             takers.push_back({name ? 0 : corp ? 1 : 2, i});
@@ -324,6 +329,7 @@ void LendFreeRoom(TLayoutDocument &Document)
             area.adjust(-kItemGap, -kItemGap, kItemGap, kItemGap);
         solid.push_back(area);
         solidRoles.push_back(roleOf(i));
+        solidItems.push_back(i);
     }
     std::stable_sort(takers.begin(), takers.end(),
                      [](const auto &A, const auto &B) { return A.first < B.first; });
@@ -334,7 +340,26 @@ void LendFreeRoom(TLayoutDocument &Document)
         return Rows ? S.top() <= Band.bottom() && S.bottom() >= Band.top()
                     : S.left() <= Band.right() && S.right() >= Band.left();
     };
+    // The boxes of what S (an item's frame, or the room it printed in)
+    // printed: its texts' cells, or all of it for anything else.
+    auto printedOf = [&Document](size_t Item, const QRect &S) {
+        std::vector<QRectF> boxes;
+        if (const auto *t = Item < Document.Items.size() ? dynamic_cast<const TMetaRect *>(Document.Items[Item].get())
+                                                         : nullptr) {
+            const std::vector<QRectF> printed = PrintedTextBoxes(*t);
+            const QList<const TTextOp *> ops = t->GetMetafile().TextOps();
+            for (size_t k = 0; k < printed.size() && k < size_t(ops.size()); ++k)
+                if (!ops[qsizetype(k)]->Text.trimmed().isEmpty())
+                    boxes.push_back(printed[k]);
+            return boxes;
+        }
+        boxes.push_back(QRectF(S));
+        return boxes;
+    };
+    std::vector<size_t> done; // the takers laid out, or moved
     for (const auto &[rank, index] : takers) {
+        if (std::find(done.begin(), done.end(), index) != done.end())
+            continue;
         auto &text = static_cast<TMetaRect &>(*Document.Items[index]);
         const QRect own = ToQRect(text.GetRect());
         const int takerRole = roleOf(index);
@@ -342,85 +367,192 @@ void LendFreeRoom(TLayoutDocument &Document)
             return std::none_of(solid.begin(), solid.end(),
                                 [&](const QRect &S) { return S != own && S.intersects(Band); });
         };
+        const bool rows = text.IsHorizontal();
+        // What stands after the text along its lines, level with Band.
+        auto besideAfter = [&](const QRect &Band) {
+            std::vector<size_t> beside;
+            for (size_t k = 0; k < solid.size(); ++k) {
+                const QRect &S = solid[k];
+                if (S != own && (rows ? S.left() >= own.right() : S.top() >= own.bottom()) && level(S, Band, rows))
+                    beside.push_back(k);
+            }
+            return beside;
+        };
         // Out from the frame to the nearest thing printing, or the piece's
         // edge: across its lines first (another line), then along them.
-        QRect room = own;
-        const bool rows = text.IsHorizontal();
-        for (const bool across : {true, false}) {
-            const bool vertical = across == rows; // growing up and down
-            for (const int way : {-1, 1}) {
-                QRect band;
-                if (vertical) {
-                    const int edge = way < 0 ? std::min(piece.top(), room.top()) : std::max(piece.bottom(), room.bottom());
-                    band = way < 0 ? QRect(QPoint(room.left(), edge), QPoint(room.right(), room.top() - 1))
-                                   : QRect(QPoint(room.left(), room.bottom() + 1), QPoint(room.right(), edge));
-                } else {
-                    const int edge = way < 0 ? std::min(piece.left(), room.left()) : std::max(piece.right(), room.right());
-                    band = way < 0 ? QRect(QPoint(edge, room.top()), QPoint(room.left() - 1, room.bottom()))
-                                   : QRect(QPoint(room.right() + 1, room.top()), QPoint(edge, room.bottom()));
-                }
-                if (band.isEmpty())
-                    continue;
-                // The band stops short of S on the side it grows towards.
-                const auto stopShortOf = [&band, vertical, way](const QRect &s) {
-                    if (vertical && way < 0)
-                        band.setTop(std::max(band.top(), s.bottom() + 1));
-                    else if (vertical)
-                        band.setBottom(std::min(band.bottom(), s.top() - 1));
-                    else if (way < 0)
-                        band.setLeft(std::max(band.left(), s.right() + 1));
-                    else
-                        band.setRight(std::min(band.right(), s.left() - 1));
-                };
-                // The band up to the nearest thing in the way.
-                for (const QRect &s : solid) {
-                    if (s == own || !s.intersects(band))
-                        continue;
-                    stopShortOf(s);
-                }
-                // Another line level with an addressee's text read after
-                // this one, on either side, would be read after that text
-                // (a department's last line beside 「課長代理 御中」 read
-                // company, title, department): the band stops short of the
-                // rows (columns) such a text stands in, and a text with
-                // one level with its own frame takes no line after its
-                // last (below it; down a column, left of it). The roles run
-                // in reading order.
-                const bool nextLines = way == (rows ? 1 : -1);
-                for (size_t k = 0; across && k < solid.size(); ++k) {
-                    const QRect &s = solid[k];
-                    const int other = solidRoles[k];
-                    if (s == own || takerRole < 0 || other <= takerRole || other > int(TRole::Joint))
-                        continue;
-                    if (nextLines && level(s, own, rows))
-                        band = QRect();
+        // Lines before its first (above it; down a column, right of it)
+        // may stand beside something after it (Besides) where that reads
+        // level with the text's last line alone: they are tried and looked
+        // at once laid out.
+        std::vector<size_t> besides;
+        auto roomFor = [&](bool Before) {
+            QRect room = own;
+            for (const bool across : {true, false}) {
+                const bool vertical = across == rows; // growing up and down
+                for (const int way : {-1, 1}) {
+                    QRect band;
+                    if (vertical) {
+                        const int edge =
+                            way < 0 ? std::min(piece.top(), room.top()) : std::max(piece.bottom(), room.bottom());
+                        band = way < 0 ? QRect(QPoint(room.left(), edge), QPoint(room.right(), room.top() - 1))
+                                       : QRect(QPoint(room.left(), room.bottom() + 1), QPoint(room.right(), edge));
+                    } else {
+                        const int edge =
+                            way < 0 ? std::min(piece.left(), room.left()) : std::max(piece.right(), room.right());
+                        band = way < 0 ? QRect(QPoint(edge, room.top()), QPoint(room.left() - 1, room.bottom()))
+                                       : QRect(QPoint(room.right() + 1, room.top()), QPoint(edge, room.bottom()));
+                    }
                     if (band.isEmpty())
-                        break;
-                    if (!level(s, band, rows))
                         continue;
-                    stopShortOf(s);
+                    // The band stops short of S on the side it grows towards.
+                    const auto stopShortOf = [&band, vertical, way](const QRect &s) {
+                        if (vertical && way < 0)
+                            band.setTop(std::max(band.top(), s.bottom() + 1));
+                        else if (vertical)
+                            band.setBottom(std::min(band.bottom(), s.top() - 1));
+                        else if (way < 0)
+                            band.setLeft(std::max(band.left(), s.right() + 1));
+                        else
+                            band.setRight(std::min(band.right(), s.left() - 1));
+                    };
+                    // The band up to the nearest thing in the way.
+                    for (const QRect &s : solid) {
+                        if (s == own || !s.intersects(band))
+                            continue;
+                        stopShortOf(s);
+                    }
+                    // Another line level with an addressee's text read after
+                    // this one, on either side, would be read after that text
+                    // (a department's last line beside 「課長代理 御中」 read
+                    // company, title, department): the band stops short of the
+                    // rows (columns) such a text stands in, and a text with
+                    // one level with its own frame takes no line after its
+                    // last (below it; down a column, left of it). The roles run
+                    // in reading order.
+                    const bool nextLines = way == (rows ? 1 : -1);
+                    for (size_t k = 0; across && k < solid.size(); ++k) {
+                        const QRect &s = solid[k];
+                        const int other = solidRoles[k];
+                        if (s == own || takerRole < 0 || other <= takerRole || other > int(TRole::Joint))
+                            continue;
+                        if (nextLines && level(s, own, rows))
+                            band = QRect();
+                        if (band.isEmpty())
+                            break;
+                        if (!level(s, band, rows))
+                            continue;
+                        // Beside the text's lines, after them: looked at below.
+                        if (!nextLines && Before && (rows ? s.left() >= own.right() : s.top() >= own.bottom()))
+                            continue;
+                        stopShortOf(s);
+                    }
+                    // A text that goes on to another line beside something
+                    // standing after it along its lines would read its lines
+                    // apart, by a person and a PDF reader alike (「代表取
+                    // 山田太郎様 締役社長」): across only where nothing stands
+                    // there, or before its lines where the text is looked at.
+                    if (!band.isEmpty() && across) {
+                        const std::vector<size_t> beside = besideAfter(band);
+                        if (!beside.empty() && (nextLines || !Before))
+                            continue;
+                        if (!beside.empty() && clear(band))
+                            besides.insert(besides.end(), beside.begin(), beside.end());
+                    }
+                    if (!band.isEmpty() && clear(band))
+                        room |= band;
                 }
-                // A text that goes on to another line beside something
-                // standing after it along its lines would read its lines
-                // apart, by a person and a PDF reader alike (「代表取 山田太郎様
-                // 締役社長」): across only where nothing stands there.
-                if (!band.isEmpty() && across && std::any_of(solid.begin(), solid.end(), [&](const QRect &S) {
-                        return S != own && (rows ? S.left() >= own.right() : S.top() >= own.bottom()) &&
-                               level(S, band, rows);
-                    }))
-                    continue;
-                if (!band.isEmpty() && clear(band))
-                    room |= band;
             }
+            return room;
+        };
+        // Whether the text, laid out, reads each of its lines but its last
+        // apart from what it stood beside: rows (columns) clear of them.
+        auto readsApart = [&]() {
+            const std::vector<QRectF> lines = printedOf(index, own);
+            if (lines.empty())
+                return true;
+            // The last line: the lowest row, the leftmost column.
+            double last = rows ? lines.front().center().y() : lines.front().center().x();
+            for (const QRectF &b : lines)
+                last = rows ? std::max(last, b.center().y()) : std::min(last, b.center().x());
+            // Neither the middle of a line nor that of what stands beside
+            // it lies level with the other: the two read as rows (columns)
+            // of their own.
+            auto outside = [](double At, double From, double To) { return At < From || At > To; };
+            for (const size_t k : besides)
+                for (const QRectF &o : printedOf(k < solidItems.size() ? solidItems[k] : SIZE_MAX, solid[k]))
+                    for (const QRectF &b : lines) {
+                        const double at = rows ? b.center().y() : b.center().x();
+                        if (std::abs(at - last) < 1e-6)
+                            continue;
+                        const bool apart = rows ? outside(at, o.top(), o.bottom()) &&
+                                                      outside(o.center().y(), b.top(), b.bottom())
+                                                : outside(at, o.left(), o.right()) &&
+                                                      outside(o.center().x(), b.left(), b.right());
+                        if (!apart)
+                            return false;
+                    }
+            return true;
+        };
+        auto layOut = [&]() {
+            besides.clear();
+            QRect room = roomFor(true);
+            text.SetRoom(room == own ? TPageRect{} : PageRectOf(room));
+            text.Rebuild(false);
+            if (room != own && !besides.empty() && !readsApart()) {
+                besides.clear();
+                room = roomFor(false);
+                text.SetRoom(room == own ? TPageRect{} : PageRectOf(room));
+                text.Rebuild(false);
+            }
+        };
+        layOut();
+        // A text still narrowed whose next line a later company line holds,
+        // standing after it along its lines (a title below a department down
+        // one column), takes that line's frame where a blank addressee frame
+        // read after both stands on in the way of its next lines: the later
+        // line moves there (a title to the empty name frame of a company
+        // addressed as itself), and the block still reads in its order.
+        for (size_t k = 0; text.IsSqueezed() && k < solid.size(); ++k) {
+            const QRect later = solid[k];
+            const size_t item = solidItems[k];
+            const int laterRole = solidRoles[k];
+            const bool pending = std::any_of(takers.begin(), takers.end(), [&](const auto &T) {
+                return T.second == item && T.first == rank && item != index;
+            }) && std::find(done.begin(), done.end(), item) == done.end();
+            if (!pending || takerRole < 0 || laterRole <= takerRole || laterRole > int(TRole::Joint) ||
+                later != ToQRect(Document.Items[item]->GetRect()) || !level(later, own, rows) ||
+                !(rows ? later.left() >= own.right() : later.top() >= own.bottom()))
+                continue;
+            const auto to = std::find_if(blanks.begin(), blanks.end(), [&](const std::pair<QRect, int> &B) {
+                const QRect &b = B.first;
+                const bool beyond = rows ? b.top() > own.bottom() : b.right() < own.left();
+                const bool along = rows ? b.left() <= later.left() && b.right() >= later.right()
+                                        : b.top() <= later.top() && b.bottom() >= later.bottom();
+                return B.second > laterRole && beyond && along &&
+                       std::none_of(solid.begin(), solid.end(), [&](const QRect &S) { return S.intersects(b); });
+            });
+            if (to == blanks.end())
+                continue;
+            auto &moving = static_cast<TMetaRect &>(*Document.Items[item]);
+            const double before = text.Narrowest();
+            solid[k] = to->first;
+            moving.SetRoom(PageRectOf(to->first));
+            moving.Rebuild(false);
+            layOut();
+            if (std::min(text.Narrowest(), moving.Narrowest()) > before + 1e-3) {
+                done.push_back(item);
+                break;
+            }
+            solid[k] = later;
+            moving.SetRoom({});
+            layOut();
         }
-        text.SetRoom(room == own ? TPageRect{} : PageRectOf(room));
-        if (room == own)
-            continue;
-        text.Rebuild(false);
+        done.push_back(index);
         const QRect laidIn = ToQRect(text.GetLaidIn());
         if (laidIn != own) {
             solid.push_back(laidIn);
             solidRoles.push_back(takerRole);
+            solidItems.push_back(index);
         }
     }
 }

@@ -252,6 +252,12 @@ void TMetaRect::BuildMetafile()
     const bool roomAround = !m_room.isEmpty() && m_room != m_rect && m_room.Left <= m_rect.Left &&
                             m_room.Top <= m_rect.Top && m_room.Right >= m_rect.Right &&
                             m_room.Bottom >= m_rect.Bottom;
+    if (!m_room.isEmpty() && !roomAround && m_room != m_rect && m_clipSide == TClipSide::None) {
+        // A room apart from the frame: the text prints there instead.
+        buildIn(m_room);
+        m_laidIn = m_room;
+        return;
+    }
     if (!roomAround || m_clipSide != TClipSide::None || m_rect.isEmpty())
         return;
     double best = fitShare();

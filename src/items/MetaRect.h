@@ -134,8 +134,10 @@ public:
     // for the record merged: blank frames of the piece next to it. The item
     // lays its text out in its frame and takes as little of the room as
     // keeps its text at the least height without narrowing it, or as
-    // narrows it least. Empty: the frame alone. The frame itself, and so
-    // what the user moves and saves, stays as it is.
+    // narrows it least. Empty: the frame alone. A room that does not hold
+    // the frame is a place of its own: the text prints there, in all of it.
+    // The frame itself, and so what the user moves and saves, stays as it
+    // is.
     void SetRoom(const TPageRect &Room);
     const TPageRect &GetRoom() const { return m_room; }
     // Where the last layout printed: the frame, or the part of the room it
