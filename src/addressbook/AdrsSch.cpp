@@ -146,6 +146,9 @@ struct TAddressSearch::Impl {
     int ShownItem = -1;
     QList<TNarrowDownItem> Working;
     QList<TSearchPattern> Patterns;
+    // The patterns as the dialog last read or saved them: a save puts only
+    // what changed since into the file.
+    QList<TSearchPattern> SavedPatterns;
 
     QWidget *pnlPattern = nullptr;
     TTntComboBox *cbxPattern = nullptr;
@@ -794,10 +797,17 @@ void TAddressSearch::Impl::DeletePattern()
 void TAddressSearch::Impl::WritePatterns()
 {
     QString error;
-    if (!WriteSearchPatterns(DataPath + PatternFileName, Patterns, &error))
+    // Another program with the same data folder may have saved patterns
+    // since the dialog read them: they stay, and the dialog lists them too.
+    QList<TSearchPattern> saved;
+    if (SaveSearchPatternChanges(DataPath + PatternFileName, SavedPatterns, Patterns, saved, &error)) {
+        Patterns = saved;
+        SavedPatterns = std::move(saved);
+    } else {
         Message(QStringLiteral("パターンが保存できませんでした  ") +
                     (error.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + error),
                 MB_ICONERROR);
+    }
 }
 
 void TAddressSearch::Impl::RefillPatternCombo()
@@ -867,6 +877,7 @@ TAddressSearch::TAddressSearch(QWidget *Owner) : QDialog(Owner), d(std::make_uni
     const TMemIniFile ini(SettingsFileName());
     d->ViewType = ini.ReadInteger(IniSection, IniViewType, 0) == 1 ? 1 : 0;
     d->Patterns = ReadSearchPatterns(DataPath + PatternFileName);
+    d->SavedPatterns = d->Patterns;
     d->RefillPatternCombo();
     d->cbxItem->setCurrentIndex(0);
     if (d->ShownItem != 0)

@@ -94,6 +94,16 @@ constexpr int MaxSearchPatterns = 255; // the file counts them in one byte
 [[nodiscard]] QList<TSearchPattern> ReadSearchPatterns(const QString &Path);
 [[nodiscard]] bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns,
                                        QString *Error = nullptr);
+// Saves the patterns when another program may save them too: under the
+// file's lock the patterns changed from `Base` (what the dialog read or last
+// saved) to `Mine` go into what the file holds now (MergeEntryChanges, by
+// name), so a pattern another program saved meanwhile stays; `Saved` gets
+// what the file then holds. A file damaged since is kept aside and named
+// first; false (the file as it was) when it cannot be moved, when the
+// patterns would be more than the file can count, or when the write fails.
+[[nodiscard]] bool SaveSearchPatternChanges(const QString &Path, const QList<TSearchPattern> &Base,
+                                            const QList<TSearchPattern> &Mine, QList<TSearchPattern> &Saved,
+                                            QString *Error = nullptr);
 
 // The filter dialog ("絞り込み"): edits a copy of the filter in force.
 class TAddressSearch : public QDialog

@@ -9,6 +9,7 @@
 #include "core/Inquiry.h"
 #include "platform/Cp932.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
 #include "platform/Table.h"
 #include "platform/TextLines.h"
 #include "platform/UnreadableFile.h"
@@ -592,6 +593,11 @@ bool ReadSearchList(const QString &Path, TNarrowDownCondition &Condition)
 
 bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition, QString *Error)
 {
+    // Another program with the same data folder may save its filter at the
+    // same moment: one save at a time.
+    TFileLock lock(Path);
+    if (!lock.Acquire(SharedFileWaitMs, Error))
+        return false;
     if (DamagedFileInTheWay<TNarrowDownCondition>(Path, ParseSearchList))
         return false;
     if (Condition.Items.isEmpty())
@@ -609,22 +615,81 @@ QList<TSearchPattern> ReadSearchPatterns(const QString &Path)
     return patterns;
 }
 
-bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns, QString *Error)
+namespace {
+
+// Writes the patterns (or removes the file when there are none); the
+// caller holds the file's lock.
+bool PutSearchPatterns(const QString &path, const QList<TSearchPattern> &patterns, QString *error)
 {
-    if (Patterns.size() > MaxSearchPatterns)
+    if (patterns.size() > MaxSearchPatterns)
         return false;
-    if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns))
-        return false;
-    if (Patterns.isEmpty())
-        return ReplaceOrRemove(Path, nullptr, Error);
+    if (patterns.isEmpty())
+        return ReplaceOrRemove(path, nullptr, error);
     QByteArray bytes;
-    bytes.append(static_cast<char>(Patterns.size()));
-    for (const TSearchPattern &pattern : Patterns) {
+    bytes.append(static_cast<char>(patterns.size()));
+    for (const TSearchPattern &pattern : patterns) {
         const QByteArray name = Cp932::truncated(pattern.Name, 255);
         bytes.append(static_cast<char>(name.size()));
         bytes.append(name);
         if (!PutCondition(bytes, pattern.Condition))
             return false;
     }
-    return ReplaceOrRemove(Path, &bytes, Error);
+    return ReplaceOrRemove(path, &bytes, error);
+}
+
+} // namespace
+
+bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patterns, QString *Error)
+{
+    TFileLock lock(Path);
+    if (!lock.Acquire(SharedFileWaitMs, Error))
+        return false;
+    if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns))
+        return false;
+    return PutSearchPatterns(Path, Patterns, Error);
+}
+
+bool SaveSearchPatternChanges(const QString &Path, const QList<TSearchPattern> &Base,
+                              const QList<TSearchPattern> &Mine, QList<TSearchPattern> &Saved, QString *Error)
+{
+    // Held until the file is replaced: no other program reads the patterns
+    // between this read and this write.
+    TFileLock lock(Path);
+    if (!lock.Acquire(SharedFileWaitMs, Error))
+        return false;
+    QList<TSearchPattern> current;
+    QByteArray bytes;
+    QString reason;
+    bool damaged = false;
+    switch (ReadWholeFile(Path, bytes, reason)) {
+    case TFileRead::Missing:
+        break;
+    case TFileRead::Read:
+        damaged = !ParseSearchPatterns(bytes, current);
+        reason = QStringLiteral("damaged or cut short");
+        break;
+    case TFileRead::Unreadable:
+        damaged = true;
+        break;
+    }
+    // A file damaged since this writer read it is kept aside whole, and what
+    // the writer read stands for it; one that cannot be moved stays as it is.
+    if (damaged) {
+        if (KeepUnreadableFileAside(Path, reason).isEmpty())
+            return false;
+        current = Base;
+    }
+    MergeEntryChanges(
+        current, Base, Mine, [](const TSearchPattern &p) { return p.Name; },
+        [](const TSearchPattern &a, const TSearchPattern &b) { return a.Condition == b.Condition; });
+    if (current.size() > MaxSearchPatterns) {
+        if (Error)
+            *Error = QStringLiteral("ほかの画面かほかのプログラムで保存されたパターンと合わせると%1件を超えるため")
+                         .arg(MaxSearchPatterns);
+        return false;
+    }
+    if (!PutSearchPatterns(Path, current, Error))
+        return false;
+    Saved = std::move(current);
+    return true;
 }

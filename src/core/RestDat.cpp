@@ -7,6 +7,7 @@
 #include "platform/Folders.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
 #include "platform/SqlCipher.h"
 #include "platform/Table.h"
 
@@ -680,8 +681,12 @@ void TRestoreRun::RestoreOthers()
             continue;
         }
         QString cause;
-        const bool ok = name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name, &cause)
-                                                 : CopyDataFile(SrcFolder + name, DestFolder + name, &cause);
+        // A program with the folder open may be saving the file: its save of
+        // the copy it read must not follow the restore.
+        TFileLock lock(DestFolder + name);
+        const bool ok = lock.Acquire(SharedFileWaitMs, &cause) &&
+                        (name == CustomPapersName ? RestoreCustomPapers(SrcFolder + name, DestFolder + name, &cause)
+                                                  : CopyDataFile(SrcFolder + name, DestFolder + name, &cause));
         OtherResults.append({DataFileLabel(name), ok ? CopyResult::Done : CopyResult::Failed, ok ? QString() : cause});
     }
     if (Progress)

@@ -219,6 +219,7 @@ void TNewLabelDialog::SetLabelKind(int kind)
         lblCount->setText(QStringLiteral("カード数："));
     FillCategories(category(), m_kind);
     m_saveAllowed = PaperDlg::loadUserFormats(this, m_user, CustomFormatsPath());
+    m_userBase = m_user;
     bool labels = false, cards = false;
     for (const TCustomFormat &c : m_user.Records) {
         labels |= c.Format.PaperKind() == TPaperKind::Label;
@@ -512,7 +513,7 @@ void TNewLabelDialog::done(int result)
         PaperDlg::inform(this, {QStringLiteral("選択した用紙は削除されています"), QStringLiteral("新しい用紙を設定してください")});
         return;
     }
-    PaperDlg::saveUserFormats(this, m_user, CustomFormatsPath(), m_saveAllowed);
+    PaperDlg::saveUserFormats(this, m_userBase, m_user, CustomFormatsPath(), m_saveAllowed, &m_selectedIndex);
     QDialog::done(result);
 }
 

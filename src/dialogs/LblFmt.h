@@ -87,6 +87,9 @@ private:
 
     TLayoutCatalogue m_catalogue;
     TCustomFormats m_user;
+    // The user's formats as the dialog read them: the save puts only what
+    // the dialog added or removed into the file.
+    TCustomFormats m_userBase;
     // The user's sheets are read by SetLabelKind; until then nothing is written back.
     bool m_saveAllowed = false;
     int m_firstLabel = -1, m_firstCard = -1;

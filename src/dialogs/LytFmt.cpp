@@ -154,6 +154,7 @@ TNewLayoutDialog::TNewLayoutDialog(QWidget *owner) : QDialog(owner)
         }
     }
     m_saveAllowed = PaperDlg::loadUserFormats(this, m_user, CustomFormatsPath());
+    m_userBase = m_user;
     for (const TCustomFormat &c : m_user.Records) {
         if (c.Format.PaperKind() == TPaperKind::Postcard && !m_hasCustomPostcards)
             appendCustomCategory(cbxPstCategory);
@@ -483,7 +484,7 @@ void TNewLayoutDialog::done(int result)
         PaperDlg::inform(this, {QStringLiteral("選択した用紙は削除されています"), QStringLiteral("新しい用紙を設定してください")});
         return;
     }
-    PaperDlg::saveUserFormats(this, m_user, CustomFormatsPath(), m_saveAllowed);
+    PaperDlg::saveUserFormats(this, m_userBase, m_user, CustomFormatsPath(), m_saveAllowed, &m_selectedIndex);
     QDialog::done(result);
 }
 

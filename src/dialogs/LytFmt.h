@@ -80,6 +80,9 @@ private:
 
     TLayoutCatalogue m_catalogue;
     TCustomFormats m_user;
+    // The user's formats as the dialog read them: the save puts only what
+    // the dialog added or removed into the file.
+    TCustomFormats m_userBase;
     bool m_saveAllowed = true;
     bool m_hasCustomPostcards = false, m_hasCustomEnvelopes = false;
     int m_selectedIndex = 0;

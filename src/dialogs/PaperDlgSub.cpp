@@ -1,6 +1,8 @@
 #include "dialogs/PaperDlgSub.h"
 
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
 #include "platform/TextLines.h"
 #include "util/MsgBoxPos.h"
 #include "util/StrFunc.h"
@@ -66,13 +68,41 @@ bool loadUserFormats(QWidget *owner, TCustomFormats &formats, const QString &pat
     return !kept.isEmpty();
 }
 
-void saveUserFormats(QWidget *owner, const TCustomFormats &formats, const QString &path, bool allowed)
+void saveUserFormats(QWidget *owner, TCustomFormats &base, TCustomFormats &formats, const QString &path,
+                     bool allowed, int *selected)
 {
     if (!allowed)
         return;
     QString error;
-    if (!formats.save(path, &error))
-        ShowWriteFailure(owner, QStringLiteral("ユーザー用紙"), path, error);
+    TCustomFormats current;
+    QHash<std::int32_t, std::int32_t> ids;
+    {
+        // Held until the file is replaced: no other program reads the
+        // formats between this read and this write.
+        TFileLock lock(path);
+        if (!lock.Acquire(SharedFileWaitMs, &error)) {
+            ShowWriteFailure(owner, QStringLiteral("ユーザー用紙"), path, error);
+            return;
+        }
+        if (!current.load(path, &error) && !error.isEmpty()) {
+            // Damaged since the dialog read it: what the dialog read stands
+            // for it, and the file stays aside.
+            const QString kept = keepAside(path);
+            showUnreadable(owner, path, error, kept);
+            if (kept.isEmpty())
+                return;
+            current = base;
+        }
+        ids = current.mergeChanges(base, formats);
+        if (!current.save(path, &error)) {
+            ShowWriteFailure(owner, QStringLiteral("ユーザー用紙"), path, error);
+            return;
+        }
+    }
+    if (selected && *selected < 0 && ids.contains(-*selected))
+        *selected = -ids.value(-*selected);
+    base = current;
+    formats = std::move(current);
 }
 
 void inform(QWidget *owner, const QStringList &lines)

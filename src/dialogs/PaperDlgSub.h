@@ -25,8 +25,16 @@ void loadCatalogue(QWidget *owner, TDesignCatalogue &catalogue, const QString &p
 // itself (".unreadable-<date>-<time>") and the user told; when it cannot be
 // moved, saving stays refused (the return value) so it is not lost.
 [[nodiscard]] bool loadUserFormats(QWidget *owner, TCustomFormats &formats, const QString &path);
-// Writes (or, with no formats left, removes) CstmL.fmt; a failure is told.
-void saveUserFormats(QWidget *owner, const TCustomFormats &formats, const QString &path, bool allowed);
+// Writes CstmL.fmt, which another program with the same data folder may
+// save too: under the file's lock the formats added or removed since `base`
+// (what the dialog read or last saved) go into what the file holds now
+// (TCustomFormats::mergeChanges), so the other program's formats stay; base
+// and formats then hold what the file holds. A format saved with another id
+// than the dialog gave it takes *selected (minus the id of the user format
+// the dialog hands on) along. A file damaged since it was read is kept aside
+// and named as when it is read; a failure is told.
+void saveUserFormats(QWidget *owner, TCustomFormats &base, TCustomFormats &formats, const QString &path,
+                     bool allowed, int *selected);
 
 // A message with the product caption centred on the dialog, with two
 // blanks after each line as the paper dialogs write them.

@@ -514,6 +514,24 @@ bool TCustomFormats::remove(std::int32_t id)
     return true;
 }
 
+QHash<std::int32_t, std::int32_t> TCustomFormats::mergeChanges(const TCustomFormats &base, const TCustomFormats &mine)
+{
+    for (const TCustomFormat &c : base.Records)
+        if (mine.indexOfId(c.Id) < 0)
+            (void)remove(c.Id);
+    QHash<std::int32_t, std::int32_t> ids;
+    for (const TCustomFormat &c : mine.Records) {
+        if (base.indexOfId(c.Id) >= 0)
+            continue;
+        TCustomFormat format = c;
+        format.Format.GridIndex = 0;
+        const TLabelGrid grid = mine.gridOf(c);
+        if (const std::int32_t id = add(format, c.Format.GridIndex > 0 ? &grid : nullptr); id != 0)
+            ids.insert(c.Id, id);
+    }
+    return ids;
+}
+
 int TCustomFormats::indexOfId(std::int32_t id) const
 {
     for (int i = 0; i < Records.size(); ++i)

@@ -3,6 +3,7 @@
 #include "items/Units.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -181,6 +182,13 @@ struct TCustomFormats {
     std::int32_t add(TCustomFormat format, const TLabelGrid *grid = nullptr);
     // Removes the format with this id and the grid it owned; false when absent.
     bool remove(std::int32_t id);
+    // Puts into this list (what the file holds now, another program's
+    // formats among them) the formats `mine` added to or removed from `base`
+    // (what its writer read). An added format takes this list's next id,
+    // whatever the other program gave or deleted meanwhile, with its grid;
+    // the result maps its id in `mine` to its id here (none when no id is
+    // left to give).
+    QHash<std::int32_t, std::int32_t> mergeChanges(const TCustomFormats &base, const TCustomFormats &mine);
     [[nodiscard]] int indexOfId(std::int32_t id) const;
     [[nodiscard]] bool isNameUsed(const QByteArray &name, TPaperKind kind) const;
     [[nodiscard]] TLabelGrid gridOf(const TCustomFormat &c) const;

@@ -1289,21 +1289,17 @@ void TListPrint::loadTemplates()
     RecoverSafeReplace(customTemplateFile());
     // The user's templates are never written over when they cannot be
     // read: the file is kept aside and named to the user.
-    int notWhole = 0;
     TTemplateDamage damage;
-    if (ReadTemplateFile(customTemplateFile(), m_custom, &notWhole, &damage) == TTemplateRead::Unreadable)
+    if (ReadTemplateFile(customTemplateFile(), m_custom, nullptr, &damage) == TTemplateRead::Unreadable)
         m_customFileBlocked =
             KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("not a template file")).isEmpty();
-    m_customFileNotWhole = notWhole > 0;
     // Templates changed since the program wrote them are named, and the file
     // as read is kept beside it before a save can write over it; with no
-    // copy it is never written over.
-    if (!damage.Entries.isEmpty()) {
-        if (KeepDamagedFileCopy(customTemplateFile(), damage.Bytes, damage.Entries).isEmpty())
-            m_customFileBlocked = true;
-        else
-            m_customFileNotWhole = false; // the copy holds what the window did not take
-    }
+    // copy it is never written over. Templates the window could not take
+    // whole are kept aside by the save that would lose them.
+    if (!damage.Entries.isEmpty() && KeepDamagedFileCopy(customTemplateFile(), damage.Bytes, damage.Entries).isEmpty())
+        m_customFileBlocked = true;
+    m_customBase = m_custom;
     m_custom.insert(m_custom.begin(), TListPrintTemplate{kListLayout, listLayoutColumns()});
     m_hasPreviousLayout = !m_settings.Columns.empty();
     if (m_hasPreviousLayout) {
@@ -1377,20 +1373,21 @@ void TListPrint::templateNameClicked()
 void TListPrint::saveCustomTemplates()
 {
     const TListPrintTemplates user(m_custom.begin() + builtInCount(), m_custom.end());
-    // Templates the window could not take would be lost with the rewrite:
-    // the file as it stands is kept aside and named first.
-    if (m_customFileNotWhole && !m_customFileBlocked) {
-        m_customFileBlocked =
-            KeepUnreadableFileAside(customTemplateFile(), QStringLiteral("templates that could not be read"))
-                .isEmpty();
-        m_customFileNotWhole = false;
-    }
     QString error;
     if (m_customFileBlocked)
         error = QStringLiteral("読み込めなかったテンプレートファイルを上書きしないため  \r\n") +
                 QDir::toNativeSeparators(customTemplateFile());
-    if (m_customFileBlocked || !WriteTemplateFile(customTemplateFile(), user, &error))
+    // Another program with the same data folder may have saved templates
+    // since this window read them: only this window's changes go into the
+    // file, and the window then lists the others' too.
+    TListPrintTemplates saved;
+    if (m_customFileBlocked || !SaveTemplateChanges(customTemplateFile(), m_customBase, user, saved, &error)) {
         tell(this, QStringLiteral("テンプレートを保存できませんでした。\r\n") + error, MB_OK | MB_ICONERROR);
+        return;
+    }
+    m_custom.erase(m_custom.begin() + builtInCount(), m_custom.end());
+    m_custom.insert(m_custom.end(), saved.begin(), saved.end());
+    m_customBase = std::move(saved);
 }
 
 void TListPrint::saveTemplate()

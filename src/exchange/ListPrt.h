@@ -280,9 +280,9 @@ private:
     mutable std::map<std::vector<int>, std::vector<QStringList>> m_fitRows;
     // LPCustom.tpl could not be read nor moved aside: it is never written over.
     bool m_customFileBlocked = false;
-    // LPCustom.tpl holds templates the window did not take whole: it is kept
-    // aside before it is first rewritten.
-    bool m_customFileNotWhole = false;
+    // The user's templates as the window last read or saved them: a save
+    // puts only what changed since into the file.
+    TListPrintTemplates m_customBase;
     int m_templateTypeIndex = -1;
     int m_templateNameIndex = -1;
     QPointer<TListPrintPreview> m_preview;

@@ -4,8 +4,11 @@
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
+#include "platform/UnreadableFile.h"
 #include "platform/TextLines.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -450,6 +453,57 @@ QByteArray TemplateFileBytes(const TListPrintTemplates &templates)
 bool WriteTemplateFile(const QString &fileName, const TListPrintTemplates &templates, QString *error)
 {
     return SafeReplaceFile(fileName, TemplateFileBytes(templates), error);
+}
+
+bool SaveTemplateChanges(const QString &fileName, const TListPrintTemplates &base, const TListPrintTemplates &mine,
+                         TListPrintTemplates &saved, QString *error)
+{
+    auto refuse = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const QString blocked = QStringLiteral("読み込めなかったテンプレートファイルを上書きしないため  \r\n") +
+                            QDir::toNativeSeparators(fileName);
+    // Held until the file is replaced: no other program reads the templates
+    // between this read and this write.
+    TFileLock lock(fileName);
+    if (!lock.Acquire(SharedFileWaitMs, error))
+        return false;
+    RecoverSafeReplace(fileName);
+    TListPrintTemplates current;
+    int notWhole = 0;
+    TTemplateDamage damage;
+    switch (ReadTemplateFile(fileName, current, &notWhole, &damage)) {
+    case TTemplateRead::Missing:
+        break;
+    case TTemplateRead::Unreadable:
+        // What this window read of it stands for it; the file stays aside.
+        if (KeepUnreadableFileAside(fileName, QStringLiteral("not a template file")).isEmpty())
+            return refuse(blocked);
+        current = base;
+        break;
+    case TTemplateRead::Read:
+        // Templates the read did not take would be lost with the rewrite.
+        if (!damage.Entries.isEmpty()) {
+            if (KeepDamagedFileCopy(fileName, damage.Bytes, damage.Entries).isEmpty())
+                return refuse(blocked);
+        } else if (notWhole > 0 &&
+                   KeepUnreadableFileAside(fileName, QStringLiteral("templates that could not be read")).isEmpty()) {
+            return refuse(blocked);
+        }
+        break;
+    }
+    MergeEntryChanges(
+        current, base, mine, [](const TListPrintTemplate &t) { return t.Name; },
+        [](const TListPrintTemplate &a, const TListPrintTemplate &b) { return a == b; });
+    if (current.size() > std::size_t(ListPrintMaxTemplates))
+        return refuse(QStringLiteral("ほかの画面かほかのプログラムで保存されたテンプレートと合わせると%1件を超えるため")
+                          .arg(ListPrintMaxTemplates));
+    if (!WriteTemplateFile(fileName, current, error))
+        return false;
+    saved = std::move(current);
+    return true;
 }
 
 namespace {

@@ -163,6 +163,17 @@ struct TTemplateDamage {
 // old file is kept and error says why).
 [[nodiscard]] bool WriteTemplateFile(const QString &fileName, const TListPrintTemplates &templates,
                                      QString *error = nullptr);
+// Saves the user's templates when another program may save them too: under
+// the file's lock the file is read again and the templates changed from
+// `base` (what the window read or last saved) to `mine` go into what it
+// holds now (MergeEntryChanges, by name), so a template another program
+// saved meanwhile stays; `saved` gets what the file then holds. A file that
+// no longer reads as the program wrote it is dealt with as when it is read
+// (kept aside, or a copy kept, and named); one that cannot be is never
+// written over. False with the reason in *error, the file as it was.
+[[nodiscard]] bool SaveTemplateChanges(const QString &fileName, const TListPrintTemplates &base,
+                                       const TListPrintTemplates &mine, TListPrintTemplates &saved,
+                                       QString *error = nullptr);
 
 
 // The columns of the built-in "アドレス帳一覧のレイアウト": one column per

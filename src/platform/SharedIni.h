@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 
 // The settings files of the data folder (the book list's order, the pending
@@ -33,3 +34,32 @@ enum class TSharedIniEmpty { Write, Remove };
 // what the file holds now.
 [[nodiscard]] bool SaveIniChanges(const QString &path, const TMemIniFile &base, const TMemIniFile &mine,
                                   QString *error);
+
+// The same for a file of named entries (templates, filter patterns): puts
+// into `current`, what the file holds now, the entries this writer changed
+// from `base` (what it read or last saved) to `mine`, matched by `key`. An
+// entry of mine that base lacks or holds otherwise takes the place of the
+// file's entry of that key, or is appended; an entry of base that mine lacks
+// is removed. Entries another program added or changed meanwhile stay.
+template <typename List, typename Key, typename Same>
+void MergeEntryChanges(List &current, const List &base, const List &mine, Key key, Same same)
+{
+    auto find = [&key](auto &list, const auto &entry) {
+        return std::find_if(list.begin(), list.end(), [&](const auto &e) { return key(e) == key(entry); });
+    };
+    for (const auto &entry : base) {
+        if (find(mine, entry) != mine.end())
+            continue;
+        if (const auto at = find(current, entry); at != current.end())
+            current.erase(at);
+    }
+    for (const auto &entry : mine) {
+        const auto was = find(base, entry);
+        if (was != base.end() && same(*was, entry))
+            continue;
+        if (const auto at = find(current, entry); at != current.end())
+            *at = entry;
+        else
+            current.push_back(entry);
+    }
+}

@@ -1,0 +1,157 @@
+// Two programs with one data folder save the same file of the user's own
+// entries (list-print templates, named filters, custom papers) at the same
+// moment, each from the copy it read before the other saved: both saves are
+// reported done and the file keeps both programs' entries.
+#include "addressbook/AdrsSch.h"
+#include "dialogs/PaperDlgSub.h"
+#include "dialogs/PaperFmt.h"
+#include "exchange/ListPrtLayout.h"
+#include "platform/Cp932.h"
+#include "support/ScriptedMessageBoxes.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+namespace {
+
+// A program that has read the file: the save that adds its own entry.
+using TSave = std::function<bool()>;
+
+struct SharedUserFile {
+    const char *file;
+    // Reads `path` as the window does when it opens; the save it returns
+    // adds `entry` to what was read, as the user's click does.
+    std::function<TSave(const QString &path, const QString &entry)> readThenAdd;
+    // The entries' names the file holds.
+    std::function<QStringList(const QString &path)> entries;
+};
+
+SharedUserFile templates()
+{
+    return {"LPCustom.tpl",
+            [](const QString &path, const QString &entry) -> TSave {
+                TListPrintTemplates base;
+                (void)ReadTemplateFile(path, base);
+                return [=] {
+                    TListPrintTemplates mine = base;
+                    mine.push_back({entry, {DefaultListPrintColumn(19)}});
+                    TListPrintTemplates saved;
+                    return SaveTemplateChanges(path, base, mine, saved);
+                };
+            },
+            [](const QString &path) {
+                TListPrintTemplates read;
+                QStringList names;
+                if (ReadTemplateFile(path, read) == TTemplateRead::Read)
+                    for (const TListPrintTemplate &t : read)
+                        names << t.Name;
+                return names;
+            }};
+}
+
+SharedUserFile patterns()
+{
+    return {"Search.ptn",
+            [](const QString &path, const QString &entry) -> TSave {
+                const QList<TSearchPattern> base = ReadSearchPatterns(path);
+                return [=] {
+                    QList<TSearchPattern> mine = base;
+                    mine.append({Cp932::encode(entry), TNarrowDownCondition{}});
+                    QList<TSearchPattern> saved;
+                    return SaveSearchPatternChanges(path, base, mine, saved);
+                };
+            },
+            [](const QString &path) {
+                QStringList names;
+                for (const TSearchPattern &p : ReadSearchPatterns(path))
+                    names << Cp932::decode(p.Name);
+                return names;
+            }};
+}
+
+SharedUserFile papers()
+{
+    return {"CstmL.fmt",
+            [](const QString &path, const QString &entry) -> TSave {
+                TCustomFormats base;
+                QString error;
+                (void)base.load(path, &error);
+                return [=]() mutable {
+                    TCustomFormats mine = base;
+                    TCustomFormat paper;
+                    paper.Format.Kind = static_cast<std::uint8_t>(TPaperKind::Postcard);
+                    paper.Format.Name = PaperFmt::shortString(entry, TLayoutFormat::NameCapacity);
+                    paper.Format.Width = 1000;
+                    paper.Format.Height = 1480;
+                    int selected = -mine.add(paper);
+                    // A failure is told in a box; the sink records it.
+                    PaperDlg::saveUserFormats(nullptr, base, mine, path, true, &selected);
+                    // The paper the dialog hands on is its own, whatever id it was saved with.
+                    const int at = mine.indexOfId(-selected);
+                    return at >= 0 && mine.Records.at(at).Format.NameText() == entry;
+                };
+            },
+            [](const QString &path) {
+                TCustomFormats read;
+                QString error;
+                QStringList names;
+                if (read.load(path, &error))
+                    for (const TCustomFormat &c : read.Records)
+                        names << c.Format.NameText();
+                return names;
+            }};
+}
+
+class SharedUserFiles : public ::testing::TestWithParam<SharedUserFile>
+{
+};
+
+TEST_P(SharedUserFiles, bothProgramsEntriesSurviveSavesFromCopiesReadBeforeTheOthersSave)
+{
+    const ScriptedMessageBoxes boxes;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QString::fromLatin1(GetParam().file));
+    ASSERT_TRUE(GetParam().readThenAdd(path, QStringLiteral("前から"))());
+
+    // Both programs read the file before either saves.
+    const TSave first = GetParam().readThenAdd(path, QStringLiteral("一つ目"));
+    const TSave second = GetParam().readThenAdd(path, QStringLiteral("二つ目"));
+    std::atomic<bool> go{false};
+    bool saved[2] = {false, false};
+    std::thread one([&] {
+        while (!go)
+            std::this_thread::yield();
+        saved[0] = first();
+    });
+    std::thread two([&] {
+        while (!go)
+            std::this_thread::yield();
+        saved[1] = second();
+    });
+    go = true;
+    one.join();
+    two.join();
+
+    EXPECT_TRUE(saved[0]);
+    EXPECT_TRUE(saved[1]);
+    EXPECT_EQ(boxes.count(), 0) << qPrintable(boxes.count() ? boxes.last().text : QString());
+    QStringList names = GetParam().entries(path);
+    names.sort();
+    QStringList expected{QStringLiteral("前から"), QStringLiteral("一つ目"), QStringLiteral("二つ目")};
+    expected.sort();
+    EXPECT_EQ(names, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SharedUserFiles, ::testing::Values(templates(), patterns(), papers()),
+                         [](const auto &info) {
+                             std::string name = info.param.file;
+                             name[name.find('.')] = '_';
+                             return name;
+                         });
+
+} // namespace
