@@ -1,0 +1,100 @@
+// The additional lines of a label stand in the order the user sets them in
+// 書式 → 付加情報 (項目１ first), whatever their items: set in an order that
+// is not the items' own (E-Mail1 before a keyword, a text of the user's own
+// before TEL), each line on the layout the print run merges every record
+// into reads after the line set before it, rows top down and each left to
+// right.
+#include "UserRoad.h"
+#include "items/AdditionRect.h"
+#include "support/RowName.h"
+
+#include <algorithm>
+
+namespace {
+
+// A line of the dialog: the id of the item its list offers, 0 for the
+// user's own text.
+constexpr int kTel = 3, kMail = 9, kKeyword = 11, kOwn = 0;
+
+struct OrderCase {
+    const char *name;
+    int paper;
+    bool detail;
+    std::vector<int> ids; // 項目１ to 項目４
+};
+
+const OrderCase kCases[] = {
+    {"sheet12", 14, false, {kMail, kKeyword, kOwn, kTel}},
+    // The keyword set before E-Mail1 reads first, as set.
+    {"sheet10", 16, false, {kKeyword, kMail, kTel, kOwn}},
+};
+
+const QString kOwnText = QStringLiteral("喪中欠礼");
+
+// Whether A is read before B on a piece (boxes in the piece's own
+// orientation): rows top down, each left to right, or columns right to
+// left, each top down.
+bool readsBefore(const QRectF &A, const QRectF &B, bool Rows)
+{
+    if (Rows) {
+        const bool sameRow = A.center().y() > B.top() && A.center().y() < B.bottom();
+        return sameRow ? A.left() < B.left() : A.center().y() < B.center().y();
+    }
+    const bool sameColumn = A.center().x() > B.left() && A.center().x() < B.right();
+    return sameColumn ? A.top() < B.top() : A.center().x() > B.center().x();
+}
+
+class AdditionLinesOrder : public UserRoadFixture, public ::testing::WithParamInterface<OrderCase>
+{
+protected:
+    // 書式 → 付加情報 with the case's items set from 項目１ down, then OK.
+    static void setLines(TPrintEditor &Editor, const std::vector<int> &Ids)
+    {
+        Editor.ExecDialog = [Ids](QDialog &Dialog) {
+            Dialog.show();
+            for (size_t i = 0; i < Ids.size(); ++i) {
+                const QByteArray n = QByteArray::number(int(i) + 1);
+                press(&Dialog, QByteArray("ckbAddition" + n).constData());
+                if (Ids[i] == kOwn) {
+                    typeIn(&Dialog, QByteArray("cbxAddition" + n).constData(), kOwnText);
+                    continue;
+                }
+                auto *items = Dialog.findChild<QComboBox *>(QStringLiteral("cbxAddition") + QString::fromLatin1(n));
+                EXPECT_NE(items, nullptr);
+                if (items)
+                    items->setCurrentIndex(items->findData(Ids[i]));
+            }
+            press(&Dialog, "btnOK");
+            return Dialog.result();
+        };
+        Editor.findChild<QAction *>(QStringLiteral("actAddition"))->trigger();
+    }
+};
+
+TEST_P(AdditionLinesOrder, linesReadInTheOrderTheyAreSet)
+{
+    const OrderCase &c = GetParam();
+    TPrintEditor *editor = openLabelEditor({c.name, c.paper, c.detail});
+    ASSERT_NE(editor, nullptr);
+    setLines(*editor, c.ids);
+    const TLayoutDocument &doc = editor->Document();
+    const bool rows = doc.HorizontalWriting();
+    // Where each line stands on the page.
+    std::vector<QRectF> boxes;
+    for (const int id : c.ids) {
+        const auto line = std::find_if(doc.Items.begin(), doc.Items.end(), [id](const auto &Item) {
+            const auto *add = dynamic_cast<const TAdditionRect *>(Item.get());
+            return add && add->IsVisible() && add->GetAddKind() == id && (id != kOwn || add->GetContent() == kOwnText);
+        });
+        ASSERT_NE(line, doc.Items.end()) << id;
+        const TPageRect r = (*line)->GetRect();
+        boxes.push_back(QRectF(QPointF(r.Left, r.Top), QPointF(r.Right, r.Bottom)));
+    }
+    for (size_t k = 0; k + 1 < boxes.size(); ++k)
+        EXPECT_TRUE(readsBefore(boxes[k], boxes[k + 1], rows))
+            << "項目" << k + 1 << " (" << c.ids[k] << ") is read after 項目" << k + 2 << " (" << c.ids[k + 1] << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, AdditionLinesOrder, ::testing::ValuesIn(kCases), rowName);
+
+} // namespace
