@@ -592,14 +592,30 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
     // not count when it is looked for by its letters.
     TChars folded(S.begin(), S.end());
     foldForTown(folded);
-    TChars packed;
-    QVarLengthArray<qsizetype, 96> origin;
-    for (qsizetype i = 0; i < folded.size(); ++i)
-        if (folded[i] != u' ') {
-            packed.append(folded[i]);
-            origin.append(i);
-        }
-    const TPieces pieces(viewOf(folded));
+    // People write "第" before a numbered part the dictionary writes without
+    // it ("杉名畑第44地割" for "杉名畑４４地割"): for such a town it counts as
+    // a blank.
+    TChars foldedOrdinal(folded);
+    for (qsizetype i = 0; i + 1 < foldedOrdinal.size(); ++i)
+        if (foldedOrdinal[i] == u'第' && numeralKind(foldedOrdinal[i + 1]) != TNumeralKind::None)
+            foldedOrdinal[i] = u' ';
+    struct TPacked {
+        TChars Text;
+        QVarLengthArray<qsizetype, 96> Origin;
+    };
+    auto packedOf = [](const TChars &F) {
+        TPacked p;
+        for (qsizetype i = 0; i < F.size(); ++i)
+            if (F[i] != u' ') {
+                p.Text.append(F[i]);
+                p.Origin.append(i);
+            }
+        return p;
+    };
+    const TPacked asWritten = packedOf(folded);
+    const TPacked withoutOrdinal = packedOf(foldedOrdinal);
+    const TPieces piecesAsWritten(viewOf(folded));
+    const TPieces piecesWithoutOrdinal(viewOf(foldedOrdinal));
     qsizetype beforeEnd = 0;
     std::optional<TMention> after;
     for (const QString &town : TownNames) {
@@ -610,6 +626,10 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
         if (t.isEmpty())
             continue;
         const QStringView name = viewOf(t);
+        const bool ordinalInName = name.contains(u'第');
+        const TChars &packed = ordinalInName ? asWritten.Text : withoutOrdinal.Text;
+        const auto &origin = ordinalInName ? asWritten.Origin : withoutOrdinal.Origin;
+        const TPieces &pieces = ordinalInName ? piecesAsWritten : piecesWithoutOrdinal;
         const TPieces townPieces(name);
         QVarLengthArray<TMention, 8> found;
         // Written as the dictionary writes it. Such a mention may end inside

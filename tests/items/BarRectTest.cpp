@@ -143,6 +143,11 @@ INSTANTIATE_TEST_SUITE_P(
         // before the number.
         NumberCase{"cityHoldingTheTownsNameDigits", u"東京都中央区中央1-1", u"中央", "1-1"},
         NumberCase{"cityHoldingTheTownsNameKanji", u"東京都中央区中央一丁目一番", u"中央", "1-1"},
+        // "第" before a 地割 the dictionary writes without it.
+        NumberCase{"ordinalBeforeTheTownsChiwariDigits", u"岩手県和賀郡西和賀町杉名畑第44地割10番地3",
+                   u"杉名畑４４地割", "10-3"},
+        NumberCase{"ordinalBeforeTheTownsChiwariKanji", u"岩手県和賀郡西和賀町杉名畑第四十四地割十番地",
+                   u"杉名畑４４地割", "10"},
         NumberCase{"numeralBeforeBanInABuilding", u"東京都世田谷区某町2-36-17 ハイツ四番館７Ｆ", u"某町", "2-36-17-4-7"},
         NumberCase{"numeralBeforeGokanInABuilding", u"某町4丁目 郵便センター六号館", u"某町", "4-6"},
         NumberCase{"numeralBeforeSen", u"北海道旭川市某町東四線十二号", u"某町", "4-12"},
