@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/Folders.h"
 #include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
 #include "platform/UnreadableFile.h"
 
 #include <QDir>
@@ -103,12 +104,14 @@ bool THistoryData::Load()
         reason = QStringLiteral("damaged or cut short");
     if (reason.isEmpty()) {
         *m_items = std::move(items);
+        m_base = *m_items;
         return true;
     }
     // Never written over with a shorter list: the whole file stays as it was
     // beside its place, and the list starts empty.
     file.close();
     m_unreadable = true;
+    m_base.clear();
     m_keptAside = KeepUnreadableFileAside(m_fileName, reason);
     return false;
 }
@@ -185,8 +188,37 @@ bool THistoryData::Save()
     (void)Folders::makePrivatePath(QFileInfo(m_fileName).absolutePath());
     // The cause follows on a line of its own, so the user knows what to mend.
     QString reason;
-    if (!SafeReplaceFile(m_fileName, Serialize(), &reason))
+    TFileLock lock(m_fileName);
+    if (!lock.Acquire(SharedFileWaitMs, &reason))
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
+    const auto holds = [](const std::vector<THistoryEntry> &list, const THistoryEntry &entry, bool sameWhen) {
+        return std::any_of(list.begin(), list.end(), [&](const THistoryEntry &e) {
+            return e.Text == entry.Text && (!sameWhen || e.When == entry.When);
+        });
+    };
+    std::vector<THistoryEntry> merged = *m_items;
+    if (QFileInfo(m_fileName).isFile() && !(m_unreadable && m_keptAside.isEmpty())) {
+        QFile file(m_fileName);
+        std::vector<THistoryEntry> now;
+        // A file damaged since is written over only as before: with this list.
+        if (file.open(QIODevice::ReadOnly) && (file.size() == 0 || readEntries(file, now))) {
+            // A text this program left as it read it and the other deleted
+            // goes; one it used again (a new time) stays.
+            std::erase_if(merged, [&](const THistoryEntry &entry) {
+                return holds(m_base, entry, true) && !holds(now, entry, false);
+            });
+            for (const THistoryEntry &entry : now) {
+                if (!holds(m_base, entry, false) && !holds(merged, entry, false))
+                    merged.push_back(entry);
+            }
+        }
+    }
+    std::swap(*m_items, merged);
+    if (!SafeReplaceFile(m_fileName, Serialize(), &reason)) {
+        std::swap(*m_items, merged);
+        throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
+    }
+    m_base = *m_items;
     return true;
 }
 

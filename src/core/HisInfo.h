@@ -58,8 +58,11 @@ public:
     // went, empty when it could not be moved (Save then refuses).
     [[nodiscard]] bool Unreadable() const { return m_unreadable; }
     [[nodiscard]] const QString &KeptAsidePath() const { return m_keptAside; }
-    // Writes the list; a failed write raises EHistoryDataError and leaves the
-    // old file, as does an unreadable file that could not be moved aside.
+    // Writes the list under the file's shared lock; texts another program on
+    // the data folder put into the file since this one read it are kept,
+    // after this list's own. A failed write (or a lock not had in time)
+    // raises EHistoryDataError and leaves the old file, as does an
+    // unreadable file that could not be moved aside.
     // Returns false when the list is not loaded (nothing written).
     bool Save();
     void Unload();
@@ -93,6 +96,10 @@ private:
     QString m_fileName;
     int m_maxLength = 0;
     std::optional<std::vector<THistoryEntry>> m_items;
+    // The list as the file held it when last read or written: what another
+    // program on the data folder added since is told from what this one
+    // deleted by it.
+    std::vector<THistoryEntry> m_base;
     bool m_unreadable = false;
     QString m_keptAside;
 };

@@ -337,3 +337,35 @@ TEST(HistoryWhen, daysCountFromEndOf1899InLocalTime)
     EXPECT_EQ(HistoryWhenToDateTime(-693593.0), QDateTime(QDate(1, 1, 1), QTime(0, 0)));
     EXPECT_EQ(HistoryWhenToDateTime(2958465.5), QDateTime(QDate(9999, 12, 31), QTime(12, 0)));
 }
+
+// Two programs on one data folder, each with the history as it read it: a
+// text either puts first stays, and a text one deletes stays deleted.
+TEST_F(HistoryFile, twoProgramsSavingFromCopiesReadBeforeKeepEachOthersTexts)
+{
+    {
+        THistoryData start(path(), true, 40);
+        ASSERT_TRUE(start.Load());
+        start.Add(sjis("古い"), 1.0);
+        start.Add(sjis("残す"), 1.0);
+        ASSERT_TRUE(start.Save());
+    }
+    THistoryData first(path(), false, 40), second(path(), false, 40);
+    ASSERT_TRUE(first.Load());
+    ASSERT_TRUE(second.Load());
+    EXPECT_TRUE(PutHistoryFirst(first, sjis("東京都")));
+    second.Delete(second.IndexOf(sjis("古い")));
+    EXPECT_TRUE(PutHistoryFirst(second, sjis("大阪府")));
+
+    THistoryData read(path(), false, 40);
+    ASSERT_TRUE(read.Load());
+    QList<QByteArray> texts;
+    for (int i = 0; i < read.GetCount(); ++i)
+        texts << read.GetText(i);
+    EXPECT_EQ(texts, QList<QByteArray>({sjis("大阪府"), sjis("残す"), sjis("東京都")}));
+    ASSERT_EQ(second.GetCount(), 3) << "the saver's list is what it wrote";
+
+    EXPECT_TRUE(PutHistoryFirst(first, sjis("残す")));
+    ASSERT_TRUE(read.Load());
+    EXPECT_EQ(read.IndexOf(sjis("古い")), -1) << "deleted by the other program, not brought back";
+    EXPECT_EQ(read.GetCount(), 3);
+}
