@@ -14,6 +14,8 @@
 #include "platform/Colors.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
+#include "platform/SharedIni.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
@@ -31,6 +33,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -280,6 +283,7 @@ TNameAdrsSearch::TNameAdrsSearch(QWidget *Parent) : QWidget(Parent, Qt::Window)
         if (HisCount > 0)
             m_history.assign(saved.begin() + (currentApart ? 1 : 0), saved.end());
     }
+    m_historyBase = m_history;
     chooseNameEntry();
     fillHistoryCombo();
     if (!saved.empty())
@@ -1507,9 +1511,40 @@ void TNameAdrsSearch::writeHistory()
     // A damaged file that could not be kept aside is not written over.
     if (m_historyBlocked)
         return;
+    const QString path = SearchHistoryFileName();
     QString error;
-    if (!WriteSearchHistoryFile(SearchHistoryFileName(), m_current, m_history, &error, HisCount > 0))
-        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), SearchHistoryFileName(), error);
+    TFileLock lock(path);
+    if (!lock.Acquire(SharedFileWaitMs, &error)) {
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
+        return;
+    }
+    // Searches another program on the data folder remembered since this
+    // window read the file stay, after this window's own, as room allows.
+    QFile file(path);
+    if (HisCount > 0 && file.open(QIODevice::ReadOnly)) {
+        bool damaged = false;
+        bool currentApart = false;
+        const std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
+            file.readAll(), HisCount,
+            [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
+            &damaged, &currentApart);
+        file.close();
+        const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
+            return std::any_of(list.begin(), list.end(),
+                               [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
+        };
+        if (!damaged) {
+            for (auto it = now.begin() + (currentApart && !now.empty() ? 1 : 0); it != now.end(); ++it) {
+                if (std::ssize(m_history) < HisCount && !holds(m_historyBase, *it) && !holds(m_history, *it))
+                    m_history.push_back(*it);
+            }
+        }
+    }
+    if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0)) {
+        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
+        return;
+    }
+    m_historyBase = m_history;
 }
 
 void TNameAdrsSearch::deleteHistoryItem(int Index)

@@ -213,6 +213,9 @@ private:
     std::vector<TSearchHistoryEntry> m_history;
     int m_historyIndex = -1;
     bool m_historyBlocked = false;
+    // The history as the file held it when last read or written, to tell a
+    // search another program on the data folder remembered since.
+    std::vector<TSearchHistoryEntry> m_historyBase;
     bool m_useCombo = false;
     bool m_pickedFromList = false;
 

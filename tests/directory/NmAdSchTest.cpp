@@ -1273,3 +1273,33 @@ TEST_F(ExportItemSelectTest, okWithNothingTickedIsRefusedAndADoubleClickTicks)
 }
 
 } // namespace
+
+// Another program on the data folder remembers a search while this window is
+// open: this window's next search keeps it in the file, behind its own.
+TEST_F(NmAdSchTest, aSearchAnotherProgramRememberedMeanwhileStaysInTheHistory)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    TSearchHistoryEntry other;
+    other.Name = Cp932::encode(QStringLiteral("見本試験"));
+    std::vector<TSearchHistoryEntry> theirs{other};
+    {
+        QFile file(SearchHistoryFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        bool damaged = false;
+        const std::vector<TSearchHistoryEntry> read =
+            ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged);
+        ASSERT_FALSE(damaged);
+        theirs.insert(theirs.end(), read.begin(), read.end());
+    }
+    ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), other, theirs, nullptr));
+
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")),
+              (QStringList{QStringLiteral("見本"), QStringLiteral("見本花子"), QStringLiteral("見本試験")}));
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")),
+              (QStringList{QStringLiteral("見本"), QStringLiteral("見本花子"), QStringLiteral("見本試験")}));
+}
