@@ -336,6 +336,8 @@ void TPrintEditor::SetLayout(int FormatIndex, const TLayoutFormat &Format, const
     m_document.Format = Format;
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
+    // A new layout has its bars, where its paper takes them.
+    m_barcodeHiddenByPaper = !m_document.BarcodeFitsPaper();
     ApplyNewLayoutFormat(m_document);
     // A new layout is no longer the file opened before: saving it asks for
     // a title rather than writing over that file.
@@ -447,15 +449,24 @@ void TPrintEditor::ChangePaper(int FormatIndex, const TLayoutFormat &Format, con
     // the new one's.
     const QList<const TDrawRect *> clear = ClearInsertedItems(m_document);
     m_document.ItemRoles.resize(m_document.Items.size(), -1);
+    // Bars a paper hid are not bars the user hid.
+    const bool barsHiddenByPaper = m_barcodeHiddenByPaper && !m_document.BarcodeFitsPaper();
+    bool barsShown = false;
     for (size_t i = 0; i < m_document.Items.size(); ++i) {
         const int role = m_document.ItemRoles[i];
+        const bool bars = m_document.Items[i]->GetKind() == TDrawRectKind::Barcode;
         if (role < 0)
             own.push_back(std::move(m_document.Items[i]));
-        else if (!m_document.Items[i]->IsVisible())
+        else if (m_document.Items[i]->IsVisible())
+            barsShown = barsShown || bars;
+        else if (bars && barsHiddenByPaper)
+            barsShown = true;
+        else
             hidden.push_back(role);
     }
     m_document.FormatIndex = FormatIndex;
     m_document.Format = Format;
+    m_barcodeHiddenByPaper = barsShown && !m_document.BarcodeFitsPaper();
     m_document.Grid = Grid;
     m_document.BuildDefaultItems();
     for (size_t i = 0; i < m_document.Items.size(); ++i)
@@ -513,6 +524,10 @@ bool TPrintEditor::OpenFile(const QString &Path)
     // never with the format of the layout shown before.
     m_document.DataFormat = read.DataFormat;
     // A layout saved with a barcode its paper has no room for.
+    m_barcodeHiddenByPaper = false;
+    for (const auto &item : m_document.Items)
+        if (item->GetKind() == TDrawRectKind::Barcode && item->IsVisible() && !m_document.BarcodeFitsPaper())
+            m_barcodeHiddenByPaper = true;
     m_document.HideUnprintableBarcode();
     m_fileName = Path;
     m_lastFileName = Path;

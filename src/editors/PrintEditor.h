@@ -255,6 +255,9 @@ private:
     TEditorHost &m_host;
     TLayoutDocument m_document;
     TUndoList m_undo;
+    // The bars were shown until a paper too small for them hid them: a paper
+    // that takes them again shows them again, as the user left them.
+    bool m_barcodeHiddenByPaper = false;
     std::unique_ptr<QPrinter> m_printer;
     QString m_fileName;
     // The file opened or saved last, kept across a new layout: the file

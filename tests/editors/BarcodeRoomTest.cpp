@@ -123,3 +123,55 @@ INSTANTIATE_TEST_SUITE_P(
     rowName);
 
 } // namespace
+
+namespace {
+
+bool barsShown(TLabelForm &Editor)
+{
+    for (const auto &item : Editor.Document().Items)
+        if (item->GetKind() == TDrawRectKind::Barcode)
+            return item->IsVisible();
+    return false;
+}
+
+void changePaper(TLabelForm &Editor, int Paper)
+{
+    TLabelGrid grid;
+    Editor.ChangePaper(Paper, catalogueFormat(Paper, &grid), grid);
+}
+
+class PaperRoundTrip : public PrintedInkFixture, public ::testing::Test
+{
+};
+
+} // namespace
+
+// 用紙の変更 to a label too small for the bars and back: the bars the small
+// label hid come back with the paper that takes them, wherever the layout
+// began; bars the user hid stay hidden.
+TEST_F(PaperRoundTrip, barsAPaperHidComeBackWithAPaperThatTakesThem)
+{
+    constexpr int kSmallTurned = 23;
+    for (const bool startSmall : {false, true}) {
+        TLabelForm editor(nullptr, host);
+        setPaper(editor, startSmall ? kSmallLabel : kLargeLabel);
+        if (startSmall)
+            changePaper(editor, kLargeLabel);
+        ASSERT_TRUE(barsShown(editor)) << startSmall;
+        changePaper(editor, kSmallLabel);
+        EXPECT_FALSE(barsShown(editor));
+        changePaper(editor, kSmallTurned);
+        EXPECT_FALSE(barsShown(editor));
+        changePaper(editor, kLargeLabel);
+        EXPECT_TRUE(barsShown(editor)) << "after the small labels, started small: " << startSmall;
+    }
+
+    TLabelForm editor(nullptr, host);
+    setPaper(editor, kLargeLabel);
+    for (const auto &item : editor.Document().Items)
+        if (item->GetKind() == TDrawRectKind::Barcode)
+            item->SetVisible(false);
+    changePaper(editor, kSmallLabel);
+    changePaper(editor, kLargeLabel);
+    EXPECT_FALSE(barsShown(editor)) << "the user's hidden bars";
+}
