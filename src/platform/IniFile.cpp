@@ -689,7 +689,7 @@ TMemIniFile::TMemIniFile(const QString &fileName)
             // Kept before anything can be written over the file.
             QStringList told = m_damaged;
             for (const QString &entry : std::as_const(m_restored))
-                told << entry + QStringLiteral("（プログラムが書いた値で読み込みました）");
+                told << entry + RestoredEntrySuffix();
             m_damagedCopy = KeepDamagedFileCopy(fileName, bytes, told);
             if (m_damagedCopy.isEmpty())
                 m_writeRefused = true;
@@ -1038,3 +1038,5 @@ TSettingsNotSavedNotice SetSettingsNotSavedNotice(TSettingsNotSavedNotice notice
 {
     return g_notSavedNotice.Set(std::move(notice));
 }
+
+QString RestoredEntrySuffix() { return QStringLiteral("（プログラムが書いた値で読み込みました）"); }

@@ -180,6 +180,10 @@ private:
 
 // Told once per file and run that a settings write the program goes on
 // without failed: the file (left as it was) and the cause in the user's words.
+// What follows an entry the damage notice names that was read with the value
+// the program wrote (the sum put the changed byte back).
+[[nodiscard]] QString RestoredEntrySuffix();
+
 using TSettingsNotSavedNotice = std::function<void(const QString &fileName, const QString &reason)>;
 // Installs the notice (an empty function: a warning in the log only) and
 // returns the one it replaces; the files told about are forgotten.

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -66,7 +67,14 @@ void ShowDamagedSettings(const QString &Path, const QString &KeptAs, const QStri
         text += QStringLiteral("確かめてほしい項目：  \r\n");
         for (const QString &entry : Entries)
             text += QStringLiteral("　") + entry + QStringLiteral("  \r\n");
-        text += QStringLiteral("\r\n読み込めなかった項目には既定の値を使い、ほかの項目はファイルに書かれているとおりに読み込みました  \r\n\r\n");
+        // Only where some entry went to its default does the box speak of defaults.
+        const bool allRestored = std::all_of(Entries.begin(), Entries.end(), [](const QString &entry) {
+            return entry.endsWith(RestoredEntrySuffix());
+        });
+        text += allRestored
+                    ? QStringLiteral("\r\nほかの項目はファイルに書かれているとおりに読み込みました  \r\n\r\n")
+                    : QStringLiteral("\r\n読み込めなかった項目には既定の値を使い、ほかの項目はファイルに書かれているとおりに"
+                                     "読み込みました  \r\n\r\n");
     }
     if (KeptAs.isEmpty())
         text += QStringLiteral("元のファイルを残せなかったため、このファイルには上書きしません  ");

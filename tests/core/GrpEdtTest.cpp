@@ -457,6 +457,29 @@ TEST_F(GroupNamesTest, theSameDamageMetAtTheNextStartNamesTheCopyKeptBefore)
     EXPECT_TRUE(m_boxes.last().text.contains(QDir::toNativeSeparators(AdrsPath + "Book/" + copies[0])));
 }
 
+// The box speaks of defaults only where an entry went to its default.
+TEST_F(GroupNamesTest, theDamageBoxSpeaksOfDefaultsOnlyWhereAnEntryTookOne)
+{
+    ASSERT_NO_FATAL_FAILURE(saveTypedNames());
+    const QString file = GroupFileName("Book");
+    const QByteArray saved = fileBytes(file);
+    const qsizetype at = saved.indexOf("Group3=");
+    ASSERT_GE(at, 0);
+    for (const int changed : {1, 2}) {
+        QByteArray bytes = saved;
+        bytes[at + 8] = 'X';
+        if (changed == 2)
+            bytes[at + 9] = 'Y';
+        writeBytes(file, bytes);
+        SetDamagedEntriesNotice(SetDamagedEntriesNotice({}));
+        LoadGroupNames("Book");
+        expectTypedNamesBut(changed == 1 ? 0 : 3);
+        ASSERT_GE(m_boxes.count(), changed);
+        EXPECT_EQ(m_boxes.last().text.contains(QStringLiteral("既定の値")), changed == 2) << qPrintable(m_boxes.last().text);
+        EXPECT_TRUE(m_boxes.last().text.contains(QStringLiteral("[GROUP] Group3")));
+    }
+}
+
 // The names 友人1..10 (each of which code page 932 reads as well) saved, then
 // two bytes of one name damaged so that only code page 932 reads its line:
 // the file is still UTF-8. Group 3 renamed through the window: the nine
