@@ -119,6 +119,22 @@ struct TFreeRoom {
     // What the fitting of a size to a box may lose by rounding down (page
     // pixels).
     double Round = 0.5;
+    // Where set, only a box read after this one (rows top down, each left
+    // to right, or columns right to left, each top down), and of boxes
+    // giving the same size the one read first.
+    std::optional<QRect> After = std::nullopt;
+
+    // Whether A reads before B.
+    bool readsBefore(const QRect &A, const QRect &B) const
+    {
+        const QPointF a = QRectF(A).center();
+        if (Horizontal) {
+            const bool sameRow = a.y() > B.top() && a.y() < B.bottom() + 1;
+            return sameRow ? A.left() < B.left() : a.y() < QRectF(B).center().y();
+        }
+        const bool sameColumn = a.x() > B.left() && a.x() < B.right() + 1;
+        return sameColumn ? A.top() < B.top() : a.x() > QRectF(B).center().x();
+    }
 
     int along(const QRect &R) const { return Horizontal ? R.width() : R.height(); }
     int across(const QRect &R) const { return Horizontal ? R.height() : R.width(); }
@@ -184,7 +200,14 @@ struct TFreeRoom {
         const QRect box = Horizontal ? QRect(Room.left(), Room.top(), length, t)
                                      : QRect(Room.right() + 1 - t, Room.top(), t, length);
         const qint64 size = qint64(Room.width()) * Room.height();
-        if (!Best || em > Best->Em + 1e-9 || (std::abs(em - Best->Em) <= 1e-9 && size > Best->Room))
+        // Strictly before: the relation is not an order where boxes overlap.
+        const auto first = [this](const QRect &A, const QRect &B) { return readsBefore(A, B) && !readsBefore(B, A); };
+        if (After && !first(*After, box))
+            return;
+        const bool tie = Best && std::abs(em - Best->Em) <= 1e-9;
+        const bool sooner = tie && After && first(box, Best->Box);
+        const bool later = tie && After && first(Best->Box, box);
+        if (!Best || em > Best->Em + 1e-9 || sooner || (tie && !later && size > Best->Room))
             Best = TCandidate{box, em, size};
     }
 };
@@ -255,28 +278,58 @@ public:
                 m_frames.push_back({f.Item, f.Obstacle, f.Merge == TMergeClass::Name});
     }
 
+    // Each line placed for itself may find the place read first after a
+    // line set before it has taken a later one. So the lines are placed
+    // first each read after the one set before it: that plan stands where
+    // every line gets room clear of everything at no smaller a size than
+    // placed for itself.
     TAdditionPlan Plan(const std::vector<TAdditionLine> &Lines)
     {
+        const std::vector<QRect> obstacles = m_obstacles;
+        std::vector<double> alone;
+        const TAdditionPlan each = plan(Lines, false, alone);
+        m_obstacles = obstacles;
+        std::vector<double> sizes;
+        const TAdditionPlan inOrder = plan(Lines, true, sizes);
+        for (size_t k = 0; k < Lines.size(); ++k)
+            if (alone[k] < 0 || sizes[k] < alone[k] - 1e-9)
+                return each;
+        return inOrder;
+    }
+
+private:
+    // The lines placed one after another, each where it gets the largest
+    // size, InOrder besides read after the one set before it. Sizes gets
+    // the character height of each line, -1 for a line finding no room
+    // clear of everything.
+    TAdditionPlan plan(const std::vector<TAdditionLine> &Lines, bool InOrder, std::vector<double> &Sizes)
+    {
+        const size_t n = Lines.size();
         TAdditionPlan plan;
-        for (size_t k = 0; k < Lines.size(); ++k) {
+        plan.Lines.resize(n);
+        Sizes.assign(n, -1.0);
+        std::optional<QRect> last;
+        for (size_t k = 0; k < n; ++k) {
             const double ems = lineEms(Lines[k]);
-            std::optional<TCandidate> best = bestFree(ems);
+            const std::optional<QRect> after = InOrder ? last : std::nullopt;
+            std::optional<TCandidate> best = bestFree(ems, after);
             // Not readable in the free room: a frame gives up the far half of
             // its length, and where that does not do, two thirds of it.
             for (const double keep : {0.5, 1.0 / 3.0}) {
                 if (best && best->Em >= m_least - 1e-9)
                     break;
                 std::vector<double> rest;
-                for (size_t j = k; j < Lines.size(); ++j)
+                for (size_t j = k; j < n; ++j)
                     rest.push_back(lineEms(Lines[j]));
                 if (shortenAFrame(rest, keep))
-                    best = bestFree(ems);
+                    best = bestFree(ems, after);
             }
             QRect box;
             if (best) {
                 // The largest place there is, clear of everything, though
                 // smaller than readable.
                 box = best->Box;
+                Sizes[k] = best->Em;
             } else {
                 // No room at all: a box of the readable size at the foot of
                 // the piece, over whatever stands there.
@@ -287,12 +340,12 @@ public:
                 box = box.intersected(m_area);
             }
             m_obstacles.push_back(box);
-            plan.Lines.push_back(PageRectOf(box));
+            plan.Lines[k] = PageRectOf(box);
+            last = box;
         }
         return plan;
     }
 
-private:
     struct TFrame {
         int Item;
         int Obstacle;
@@ -304,7 +357,12 @@ private:
 
     TFreeRoom freeRoom() const { return {m_area, m_obstacles, m_horizontal, m_margin, m_target, kLengthSlack}; }
     double emIn(int Across, int Along, double Ems) const { return freeRoom().emIn(Across, Along, Ems); }
-    std::optional<TCandidate> bestFree(double Ems) const { return freeRoom().best(Ems); }
+    std::optional<TCandidate> bestFree(double Ems, const std::optional<QRect> &After) const
+    {
+        TFreeRoom room = freeRoom();
+        room.After = After;
+        return room.best(Ems);
+    }
 
     // Shortens a frame so that its far end becomes free room for the next
     // line to place (the lengths of the lines still to place in Rest, the

@@ -27,6 +27,9 @@ const OrderCase kCases[] = {
     {"sheet12", 14, false, {kMail, kKeyword, kOwn, kTel}},
     // The keyword set before E-Mail1 reads first, as set.
     {"sheet10", 16, false, {kKeyword, kMail, kTel, kOwn}},
+    // Each line placed where it alone is largest, TEL (set last) found
+    // room read before the text of the user's own.
+    {"sheet24", 20, false, {kMail, kKeyword, kOwn, kTel}},
 };
 
 const QString kOwnText = QStringLiteral("喪中欠礼");
