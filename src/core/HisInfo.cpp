@@ -200,8 +200,18 @@ bool THistoryData::Save()
     if (QFileInfo(m_fileName).isFile() && !(m_unreadable && m_keptAside.isEmpty())) {
         QFile file(m_fileName);
         std::vector<THistoryEntry> now;
-        // A file damaged since is written over only as before: with this list.
-        if (file.open(QIODevice::ReadOnly) && (file.size() == 0 || readEntries(file, now))) {
+        QString damage;
+        if (!file.open(QIODevice::ReadOnly))
+            damage = QStringLiteral("cannot open: ") + file.errorString();
+        else if (file.size() > 0 && !readEntries(file, now))
+            damage = QStringLiteral("damaged or cut short");
+        file.close();
+        // Damaged by another hand since it was read: kept aside whole and
+        // named, as at reading, before this list takes its place; one that
+        // cannot be moved stays as it is.
+        if (!damage.isEmpty() && KeepUnreadableFileAside(m_fileName, damage).isEmpty())
+            throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
+        if (damage.isEmpty()) {
             // A text this program left as it read it and the other deleted
             // goes; one it used again (a new time) stays.
             std::erase_if(merged, [&](const THistoryEntry &entry) {

@@ -87,15 +87,18 @@ void saveUserFormats(QWidget *owner, TCustomFormats &base, TCustomFormats &forma
         if (!current.load(path, &error) && !error.isEmpty()) {
             // Damaged since the dialog read it: what the dialog read stands
             // for it, and the file stays aside.
+            // The user is told once the lock is given back: the message box
+            // runs the event loop, and no other save may wait on it.
             const QString kept = keepAside(path);
-            showUnreadable(owner, path, error, kept);
+            AfterFileLocks([owner, path, error, kept] { showUnreadable(owner, path, error, kept); });
             if (kept.isEmpty())
                 return;
             current = base;
         }
         ids = current.mergeChanges(base, formats);
         if (!current.save(path, &error)) {
-            ShowWriteFailure(owner, QStringLiteral("ユーザー用紙"), path, error);
+            AfterFileLocks(
+                [owner, path, error] { ShowWriteFailure(owner, QStringLiteral("ユーザー用紙"), path, error); });
             return;
         }
     }

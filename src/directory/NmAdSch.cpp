@@ -16,6 +16,7 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/SharedIni.h"
+#include "platform/UnreadableFile.h"
 #include "util/MsgBoxPos.h"
 #include "util/SubUnit.h"
 #include "util/WaitCursor.h"
@@ -1513,38 +1514,49 @@ void TNameAdrsSearch::writeHistory()
         return;
     const QString path = SearchHistoryFileName();
     QString error;
-    TFileLock lock(path);
-    if (!lock.Acquire(SharedFileWaitMs, &error)) {
-        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
-        return;
-    }
-    // Searches another program on the data folder remembered since this
-    // window read the file stay, after this window's own, as room allows.
-    QFile file(path);
-    if (HisCount > 0 && file.open(QIODevice::ReadOnly)) {
-        bool damaged = false;
-        bool currentApart = false;
-        const std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
-            file.readAll(), HisCount,
-            [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
-            &damaged, &currentApart);
-        file.close();
-        const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
-            return std::any_of(list.begin(), list.end(),
-                               [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
-        };
-        if (!damaged) {
-            for (auto it = now.begin() + (currentApart && !now.empty() ? 1 : 0); it != now.end(); ++it) {
-                if (std::ssize(m_history) < HisCount && !holds(m_historyBase, *it) && !holds(m_history, *it))
-                    m_history.push_back(*it);
+    // The lock is given back before the user is told: a message box runs
+    // the event loop, and another save of the file must not wait on it.
+    const bool saved = [&] {
+        TFileLock lock(path);
+        if (!lock.Acquire(SharedFileWaitMs, &error))
+            return false;
+        // Searches another program on the data folder remembered since this
+        // window read the file stay, after this window's own, as room allows.
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            bool damaged = false;
+            bool currentApart = false;
+            const std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
+                file.readAll(), HisCount,
+                [](int Region) {
+                    return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)];
+                },
+                &damaged, &currentApart);
+            file.close();
+            // Damaged by another hand since the window read it: kept aside
+            // whole and named, as at reading; one that cannot be moved stays.
+            if (damaged && KeepUnreadableFileAside(path, QStringLiteral("damaged or cut short")).isEmpty()) {
+                m_historyBlocked = true;
+                return true;
+            }
+            const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
+                return std::any_of(list.begin(), list.end(),
+                                   [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
+            };
+            if (!damaged && HisCount > 0) {
+                for (auto it = now.begin() + (currentApart && !now.empty() ? 1 : 0); it != now.end(); ++it) {
+                    if (std::ssize(m_history) < HisCount && !holds(m_historyBase, *it) && !holds(m_history, *it))
+                        m_history.push_back(*it);
+                }
             }
         }
-    }
-    if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0)) {
+        if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0))
+            return false;
+        m_historyBase = m_history;
+        return true;
+    }();
+    if (!saved)
         ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
-        return;
-    }
-    m_historyBase = m_history;
 }
 
 void TNameAdrsSearch::deleteHistoryItem(int Index)

@@ -500,9 +500,13 @@ bool SaveTemplateChanges(const QString &fileName, const TListPrintTemplates &bas
     if (current.size() > std::size_t(ListPrintMaxTemplates))
         return refuse(QStringLiteral("ほかの画面かほかのプログラムで保存されたテンプレートと合わせると%1件を超えるため")
                           .arg(ListPrintMaxTemplates));
-    if (!WriteTemplateFile(fileName, current, error))
+    const QByteArray bytes = TemplateFileBytes(current);
+    if (!SafeReplaceFile(fileName, bytes, error))
         return false;
-    saved = std::move(current);
+    // The names as the file holds them (a look-alike the code page stores
+    // as another character): the base of the next save matches the file's.
+    saved.clear();
+    (void)ReadTemplateBytes(bytes, saved, nullptr, nullptr);
     return true;
 }
 

@@ -30,7 +30,7 @@ void tellNotSaved(const QString &fileName, const QString &reason)
         return;
     qWarning("murven19: settings file %s not written: %s", qPrintable(fileName), qPrintable(reason));
     if (*notice)
-        (*notice)(fileName, reason);
+        AfterFileLocks([tell = *notice, fileName, reason] { tell(fileName, reason); });
 }
 
 bool sameName(const QString &a, const QString &b)

@@ -669,6 +669,22 @@ void RecoverSafeReplacesIn(const QString &folder, const QString &suffix)
     }
 }
 
+namespace {
+
+// The locks this thread holds, and what waits for the last of them to go.
+thread_local int t_locksHeld = 0;
+thread_local QList<std::function<void()>> t_afterLocks;
+
+} // namespace
+
+void AfterFileLocks(std::function<void()> tell)
+{
+    if (t_locksHeld == 0)
+        tell();
+    else
+        t_afterLocks.append(std::move(tell));
+}
+
 TFileLock::TFileLock(const QString &path) : m_path(path) {}
 
 TFileLock::~TFileLock() { release(); }
@@ -682,6 +698,16 @@ void TFileLock::release()
         ::close(m_folderFd);
     m_fd = -1;
     m_folderFd = -1;
+    if (!m_held)
+        return;
+    m_held = false;
+    if (--t_locksHeld > 0)
+        return;
+    // Taken out first: a notice may itself save a file under its lock.
+    while (!t_afterLocks.isEmpty() && t_locksHeld == 0) {
+        const std::function<void()> tell = t_afterLocks.takeFirst();
+        tell();
+    }
 }
 
 namespace {
@@ -848,8 +874,11 @@ bool TFileLock::Acquire(int waitMs, QString *error)
         struct stat held {};
         struct stat named {};
         if (::fstat(m_fd, &held) == 0 && ::lstat(name.constData(), &named) == 0 && held.st_dev == named.st_dev &&
-            held.st_ino == named.st_ino)
+            held.st_ino == named.st_ino) {
+            m_held = true;
+            ++t_locksHeld;
             return true;
+        }
         release();
         if (std::chrono::steady_clock::now() >= deadline)
             return fail(error, busy);

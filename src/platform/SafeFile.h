@@ -120,7 +120,15 @@ private:
     QString m_path;
     int m_fd = -1;
     int m_folderFd = -1;
+    bool m_held = false;
 };
+
+// Runs `tell` (a notice to the user, whose message box runs the event loop)
+// once this thread holds no TFileLock: at once when it holds none, else as
+// the last one is given back. So no other save of a held file, in this
+// program or another, waits on the user, and no command the event loop runs
+// meets a read-merge-write half done.
+void AfterFileLocks(std::function<void()> tell);
 
 // Call before reading `path` (a file the program owns): a missing file whose
 // aside copy exists gets the copy back (the newest when there are several);

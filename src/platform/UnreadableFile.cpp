@@ -29,7 +29,7 @@ void tellUnreadable(const QString &fileName, const QString &keptAs, const QStrin
              keptAs.isEmpty() ? "it could not be moved aside and is left untouched"
                               : qPrintable(QStringLiteral("kept as ") + keptAs));
     if (*notice)
-        (*notice)(fileName, keptAs, reason);
+        AfterFileLocks([tell = *notice, fileName, keptAs, reason] { tell(fileName, keptAs, reason); });
 }
 
 // A name beside the file with the date and time that nothing has yet.
@@ -61,10 +61,12 @@ QString earlierCopyOf(const QString &fileName, const QByteArray &bytes)
 {
     const QFileInfo info(fileName);
     const QString prefix = info.fileName() + QStringLiteral(".damaged-");
-    const QFileInfoList copies =
-        info.dir().entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden, QDir::Name);
+    // No name pattern: one takes letters of either case and reads brackets
+    // in the name as a class. Only a copy of this very name is this file's.
+    const QFileInfoList copies = info.dir().entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QFileInfo &copy : copies) {
-        if (copy.size() != bytes.size() || copy.isSymLink())
+        if (!copy.fileName().startsWith(prefix, Qt::CaseSensitive) || copy.size() != bytes.size() ||
+            copy.isSymLink())
             continue;
         QFile file(copy.filePath());
         if (file.open(QIODevice::ReadOnly) && file.readAll() == bytes)
@@ -131,6 +133,6 @@ QString KeepDamagedFileCopy(const QString &fileName, const QByteArray &bytes, co
              keptAs.isEmpty() ? "no copy could be kept, it is not written over"
                               : qPrintable(QStringLiteral("a copy is kept as ") + keptAs));
     if (notice)
-        notice(fileName, keptAs, entries);
+        AfterFileLocks([notice, fileName, keptAs, entries] { notice(fileName, keptAs, entries); });
     return keptAs;
 }

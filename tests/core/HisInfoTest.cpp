@@ -369,3 +369,30 @@ TEST_F(HistoryFile, twoProgramsSavingFromCopiesReadBeforeKeepEachOthersTexts)
     EXPECT_EQ(read.IndexOf(sjis("古い")), -1) << "deleted by the other program, not brought back";
     EXPECT_EQ(read.GetCount(), 3);
 }
+
+// A file damaged by another hand after this list was read is not written
+// over by the next save: it is kept aside whole and named, as at reading;
+// where it cannot be moved the save refuses and the file stays.
+TEST_F(HistoryFile, aFileDamagedSinceTheReadIsKeptAsideBeforeTheSaveWritesOverIt)
+{
+    RecordedUnreadableNotices notices;
+    writeBytes(path(), kTwoEntries);
+    THistoryData history(path(), false, 100);
+    ASSERT_TRUE(history.Load());
+    const QByteArray damaged = kTwoEntries.chopped(1);
+    writeBytes(path(), damaged);
+    {
+        RefusedMovesAside refused;
+        EXPECT_THROW(PutHistoryFirst(history, "new"), EHistoryDataError);
+    }
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(path()))) << "not written over where it could not be moved";
+    ASSERT_TRUE(history.Save());
+    const QStringList copies = keptAsideCopies(path());
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(copies[0])));
+    ASSERT_EQ(notices.told().size(), 1) << "told once, when first met";
+    EXPECT_EQ(notices.told()[0].file, path());
+    THistoryData again(path(), false, 100);
+    ASSERT_TRUE(again.Load());
+    EXPECT_EQ(again.GetCount(), 3);
+}

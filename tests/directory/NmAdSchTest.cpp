@@ -9,6 +9,7 @@
 #include "support/KeyInput.h"
 #include "support/Screenshot.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "support/UnreadableNotices.h"
 #include "support/TestEnvironment.h"
 
 #include "directory/EItmSel.h"
@@ -1302,4 +1303,35 @@ TEST_F(NmAdSchTest, aSearchAnotherProgramRememberedMeanwhileStaysInTheHistory)
     window->show();
     EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")),
               (QStringList{QStringLiteral("見本"), QStringLiteral("見本花子"), QStringLiteral("見本試験")}));
+}
+
+// The file damaged by another hand while this window is open is not written
+// over by the next search: it is kept aside whole and named first.
+TEST_F(NmAdSchTest, aHistoryFileDamagedSinceTheWindowReadItIsKeptAsideBeforeTheNextSearchIsSaved)
+{
+    RecordedUnreadableNotices notices;
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    QByteArray damaged;
+    {
+        QFile file(SearchHistoryFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        damaged = file.readAll().chopped(1);
+    }
+    bool cut = false;
+    (void)ParseSearchHistory(damaged, HisCount, [](int) { return true; }, &cut);
+    ASSERT_TRUE(cut) << "the bytes stand for a damaged file";
+    {
+        QFile file(SearchHistoryFileName());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_EQ(file.write(damaged), damaged.size());
+    }
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    const QStringList copies = keptAsideCopies(SearchHistoryFileName());
+    ASSERT_EQ(copies.size(), 1);
+    QFile copy(copies[0]);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
+    ASSERT_EQ(notices.told().size(), 1);
+    EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
 }

@@ -7,8 +7,13 @@
 #include "dialogs/PaperFmt.h"
 #include "exchange/ListPrtLayout.h"
 #include "platform/Cp932.h"
+#include "platform/SafeFile.h"
+#include "platform/UnreadableFile.h"
+#include "support/FileHelpers.h"
 #include "support/ScriptedMessageBoxes.h"
+#include "util/WriteFailure.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -145,6 +150,65 @@ TEST_P(SharedUserFiles, bothProgramsEntriesSurviveSavesFromCopiesReadBeforeTheOt
     QStringList expected{QStringLiteral("前から"), QStringLiteral("一つ目"), QStringLiteral("二つ目")};
     expected.sort();
     EXPECT_EQ(names, expected);
+}
+
+// A file damaged since the program read it is kept aside and the save goes
+// on; the box that tells the user comes once the lock is given back: the box
+// runs the event loop, and no other save of the file may wait on it.
+TEST_P(SharedUserFiles, theBoxTellingOfAFileDamagedSinceTheReadComesOnceTheLockIsGivenBack)
+{
+    ScriptedMessageBoxes boxes;
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QString::fromLatin1(GetParam().file));
+    ASSERT_TRUE(GetParam().readThenAdd(path, QStringLiteral("前から"))());
+    const TSave save = GetParam().readThenAdd(path, QStringLiteral("一つ目"));
+    writeBytes(path, QByteArray("\xFF\xFE\x01\x00damaged", 11));
+    const TUnreadableFileNotice unreadable = SetUnreadableFileNotice({});
+    const TDamagedEntriesNotice damaged = SetDamagedEntriesNotice({});
+    InstallUnreadableSettingsNotice();
+    int toldUnderLock = 0;
+    boxes.whileShown([&](const TMessageBoxRequest &) {
+        TFileLock other(path);
+        QString error;
+        if (!other.Acquire(0, &error))
+            ++toldUnderLock;
+    });
+    const bool saved = save();
+    (void)SetUnreadableFileNotice(unreadable);
+    (void)SetDamagedEntriesNotice(damaged);
+    EXPECT_TRUE(saved);
+    ASSERT_GE(boxes.count(), 1);
+    EXPECT_EQ(toldUnderLock, 0);
+    EXPECT_EQ(GetParam().entries(path), QStringList{QStringLiteral("前から")} + QStringList{QStringLiteral("一つ目")});
+}
+
+// A template named with a look-alike the code page stores as another
+// character (the wave dash U+301C, the minus U+2212) is saved, then deleted:
+// it stays deleted, and the list handed back holds the names as the file
+// reads them, the base of the next save.
+TEST(SharedTemplates, aTemplateWhoseNameTheFileStoresOtherwiseStaysDeleted)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("LPCustom.tpl"));
+    for (const QString &name : {QStringLiteral("見本\u301C一覧"), QStringLiteral("\u2212宛名")}) {
+        QFile::remove(path);
+        const TListPrintTemplates none;
+        const TListPrintTemplates mine{{name, {DefaultListPrintColumn(19)}}};
+        TListPrintTemplates saved;
+        ASSERT_TRUE(SaveTemplateChanges(path, none, mine, saved));
+        TListPrintTemplates read;
+        ASSERT_EQ(ReadTemplateFile(path, read), TTemplateRead::Read);
+        ASSERT_EQ(saved.size(), 1U);
+        ASSERT_EQ(read.size(), 1U);
+        EXPECT_EQ(saved[0].Name.toStdString(), read[0].Name.toStdString()) << "what the file holds";
+
+        const TListPrintTemplates base = saved;
+        ASSERT_TRUE(SaveTemplateChanges(path, base, none, saved));
+        EXPECT_TRUE(saved.empty()) << qPrintable(name);
+        read.clear();
+        (void)ReadTemplateFile(path, read);
+        EXPECT_TRUE(read.empty()) << qPrintable(name);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SharedUserFiles, ::testing::Values(templates(), patterns(), papers()),

@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 #include "platform/SharedIni.h"
+#include "platform/UnreadableFile.h"
 #include "support/ChildProcess.h"
 #include "support/FileHelpers.h"
 #include "support/OrdinaryUser.h"
@@ -93,6 +94,29 @@ constexpr int kOwnKeys = 4;
 QString keyName(int n) { return QStringLiteral("Key%1").arg(n); }
 
 } // namespace
+
+// A file the save finds it cannot read is told of once the save has given
+// the lock back: the message box runs the event loop, and no other save of
+// the file, in this program or another, may wait on the user meanwhile.
+TEST_F(SharedFileLock, aFileTheSaveCannotReadIsToldOnceTheLockIsGivenBack)
+{
+    writeBytes(file(), QByteArray());
+    int told = 0;
+    bool lockFree = false;
+    const TUnreadableFileNotice previous =
+        SetUnreadableFileNotice([&](const QString &, const QString &, const QString &) {
+            ++told;
+            TFileLock other(file());
+            QString error;
+            lockFree = other.Acquire(0, &error);
+        });
+    QString error;
+    const bool saved = EditSharedIni(file(), [](TMemIniFile &ini) { ini.WriteString("Sender", "Name", "x"); }, &error);
+    (void)SetUnreadableFileNotice(previous);
+    EXPECT_TRUE(saved) << error.toStdString();
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(lockFree);
+}
 
 // Runs in the child only: changes its own keys again and again for a
 // second or more, each time from what it has just read, as a window that

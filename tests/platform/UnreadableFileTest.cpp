@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <ostream>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,3 +69,48 @@ TEST_F(UnreadableFile, aLinkInTheCopysPlaceIsNeverTakenOver)
 }
 
 } // namespace
+
+namespace {
+
+struct OtherFilesCopy {
+    const char *name;
+    const char *file;  // the damaged file met now
+    const char *other; // the file an earlier copy was kept of
+};
+void PrintTo(const OtherFilesCopy &c, std::ostream *os) { *os << c.name; }
+
+class EarlierDamagedCopy : public ::testing::TestWithParam<OtherFilesCopy>
+{
+protected:
+    ScopedHome home;
+};
+
+} // namespace
+
+// Damage met again is named by the copy an earlier run kept of it, never by
+// the copy of another file that happens to hold the same bytes: a name the
+// same but for letter case, or one a bracket of this name would match as a
+// pattern. The user who mends that file and deletes its copy would lose the
+// only copy of this one.
+TEST_P(EarlierDamagedCopy, aCopyOfAnotherFileWithTheSameBytesIsNotTaken)
+{
+    const QByteArray bytes("[Sort]\n1=damaged\n");
+    const QString other = home.root() + QLatin1Char('/') + QString::fromUtf8(GetParam().other);
+    const QString otherCopy = other + QStringLiteral(".damaged-20240101-000000");
+    writeBytes(otherCopy, bytes);
+    const QString file = home.root() + QLatin1Char('/') + QString::fromUtf8(GetParam().file);
+    writeBytes(file, bytes);
+    const TDamagedEntriesNotice previous = SetDamagedEntriesNotice({});
+    const QString keptAs = KeepDamagedFileCopy(file, bytes, {QStringLiteral("Sort")});
+    (void)SetDamagedEntriesNotice(previous);
+    EXPECT_NE(keptAs.toStdString(), otherCopy.toStdString());
+    EXPECT_TRUE(QFileInfo(keptAs).fileName().startsWith(QFileInfo(file).fileName() + QStringLiteral(".damaged-")))
+        << keptAs.toStdString();
+    EXPECT_TRUE(sameBytes(bytes, fileBytes(keptAs)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, EarlierDamagedCopy,
+    ::testing::Values(OtherFilesCopy{"letterCase", "adrs.ini", "Adrs.ini"},
+                      OtherFilesCopy{"bracketPattern", "Book[12].ini", "Book1.ini"}),
+    [](const ::testing::TestParamInfo<OtherFilesCopy> &info) { return std::string(info.param.name); });
