@@ -15,6 +15,7 @@
 #include "platform/UnreadableFile.h"
 #include "platform/WriteError.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -540,10 +541,12 @@ bool ReadFilterFile(const QString &path, T &value, Parse parse)
     return false;
 }
 
-// A damaged file that could not be moved aside is still in place: writing
-// the defaults over it is refused.
+// A file damaged since it was read (another hand, a bad sector) is kept
+// aside whole and named, as at reading, before a save writes; one that
+// cannot be moved stays in place, and writing over it (or deleting it) is
+// refused with the reason.
 template <typename T, typename Parse>
-bool DamagedFileInTheWay(const QString &path, Parse parse)
+bool DamagedFileInTheWay(const QString &path, Parse parse, QString *error)
 {
     QByteArray bytes;
     QString reason;
@@ -552,10 +555,17 @@ bool DamagedFileInTheWay(const QString &path, Parse parse)
     case TFileRead::Missing:
         return false;
     case TFileRead::Read:
-        return !parse(bytes, value);
+        if (parse(bytes, value))
+            return false;
+        reason = QStringLiteral("damaged or cut short");
+        break;
     case TFileRead::Unreadable:
         break;
     }
+    if (!KeepUnreadableFileAside(path, reason).isEmpty())
+        return false;
+    if (error)
+        *error = QStringLiteral("読み込めなかったファイルを上書きしないため  \r\n") + QDir::toNativeSeparators(path);
     return true;
 }
 
@@ -598,7 +608,7 @@ bool WriteSearchList(const QString &Path, const TNarrowDownCondition &Condition,
     TFileLock lock(Path);
     if (!lock.Acquire(SharedFileWaitMs, Error))
         return false;
-    if (DamagedFileInTheWay<TNarrowDownCondition>(Path, ParseSearchList))
+    if (DamagedFileInTheWay<TNarrowDownCondition>(Path, ParseSearchList, Error))
         return false;
     if (Condition.Items.isEmpty())
         return ReplaceOrRemove(Path, nullptr, Error);
@@ -644,7 +654,7 @@ bool WriteSearchPatterns(const QString &Path, const QList<TSearchPattern> &Patte
     TFileLock lock(Path);
     if (!lock.Acquire(SharedFileWaitMs, Error))
         return false;
-    if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns))
+    if (DamagedFileInTheWay<QList<TSearchPattern>>(Path, ParseSearchPatterns, Error))
         return false;
     return PutSearchPatterns(Path, Patterns, Error);
 }

@@ -18,7 +18,11 @@ bool EditSharedIni(const QString &path, const std::function<void(TMemIniFile &)>
         return false;
     TMemIniFile ini(path);
     edit(ini);
-    if (empty == TSharedIniEmpty::Remove && ini.ReadSections().isEmpty()) {
+    // A file that could not be read and could not be kept aside (or copied)
+    // is the user's still: never removed either, the write's refusal says why.
+    const bool inTheWay = (ini.Unreadable() && ini.KeptAsidePath().isEmpty()) ||
+                          (ini.NotAsWritten() && ini.DamagedCopyPath().isEmpty());
+    if (empty == TSharedIniEmpty::Remove && ini.ReadSections().isEmpty() && !inTheWay) {
         QFile file(path);
         if (!QFileInfo::exists(path) || file.remove())
             return true;

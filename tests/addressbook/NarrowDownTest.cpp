@@ -335,6 +335,27 @@ TEST_F(SearchFiles, aDamagedFilterFileThatCannotBeMovedIsNeverWrittenOver)
     EXPECT_TRUE(notices.told()[0].keptAs.isEmpty());
 }
 
+// A filter file damaged since the window read it (another hand, a bad
+// sector) is kept aside whole and named, as at reading, and the filter the
+// user set is saved: never refused without a reason at every save.
+TEST_F(SearchFiles, aFilterFileDamagedSinceItWasReadIsKeptAsideAndTheSaveGoesOn)
+{
+    const QByteArray damaged("\x01", 1);
+    for (const char *name : {"Search.lst", "Search.ptn"})
+        writeBytes(path(name), damaged);
+    QString error;
+    EXPECT_TRUE(WriteSearchList(path("Search.lst"), sampleCondition(), &error)) << qPrintable(error);
+    EXPECT_TRUE(WriteSearchPatterns(path("Search.ptn"), samplePatterns(), &error)) << qPrintable(error);
+    for (const char *name : {"Search.lst", "Search.ptn"}) {
+        const QStringList copies = keptAsideCopies(path(name));
+        ASSERT_EQ(copies.size(), 1) << name;
+        EXPECT_TRUE(sameBytes(damaged, fileBytes(copies[0]))) << name;
+    }
+    EXPECT_TRUE(sameBytes(sampleBytes, fileBytes(path("Search.lst"))));
+    EXPECT_TRUE(sameBytes(samplePatternBytes, fileBytes(path("Search.ptn"))));
+    EXPECT_EQ(notices.told().size(), 2);
+}
+
 TEST_F(SearchFiles, noPatternsDeletesTheFileAndTooManyAreRefused)
 {
     ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), samplePatterns()));

@@ -211,6 +211,31 @@ TEST(SharedTemplates, aTemplateWhoseNameTheFileStoresOtherwiseStaysDeleted)
     }
 }
 
+// Another program saved a template whose name the file stores as this
+// window's new one (a wave dash typed as U+301C is stored as U+FF5E): one
+// template of that name is saved, this window's, never two sections of one
+// name of which the reader takes one.
+TEST(SharedTemplates, aNameStoredAsAnotherProgramsTemplateTakesItsPlace)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("LPCustom.tpl"));
+    const TListPrintTemplates none;
+    TListPrintTemplates saved;
+    ASSERT_TRUE(SaveTemplateChanges(path, none, {{QStringLiteral("見本\uFF5E一覧"), {DefaultListPrintColumn(19)}}}, saved));
+    const TListPrintTemplates mine{
+        {QStringLiteral("見本\u301C一覧"), {DefaultListPrintColumn(2), DefaultListPrintColumn(3)}}};
+    ASSERT_TRUE(SaveTemplateChanges(path, none, mine, saved));
+    TListPrintTemplates read;
+    TTemplateDamage damage;
+    int notWhole = 0;
+    ASSERT_EQ(ReadTemplateFile(path, read, &notWhole, &damage), TTemplateRead::Read);
+    EXPECT_EQ(notWhole, 0);
+    EXPECT_TRUE(damage.Entries.isEmpty()) << qPrintable(damage.Entries.join(QLatin1Char(',')));
+    ASSERT_EQ(read.size(), 1U);
+    EXPECT_EQ(read[0].Columns, mine[0].Columns);
+    EXPECT_EQ(saved, read);
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, SharedUserFiles, ::testing::Values(templates(), patterns(), papers()),
                          [](const auto &info) {
                              std::string name = info.param.file;

@@ -118,6 +118,24 @@ TEST_F(SharedFileLock, aFileTheSaveCannotReadIsToldOnceTheLockIsGivenBack)
     EXPECT_TRUE(lockFree);
 }
 
+// An edit that leaves nothing to keep removes the file, but never one that
+// could not be read and could not be moved aside: that file is the user's,
+// and the save fails with the reason.
+TEST_F(SharedFileLock, aFileThatCouldNotBeReadNorMovedAsideIsNotRemovedWhenTheEditLeavesItEmpty)
+{
+    const QByteArray damaged("\x01\x02 no settings\r\n");
+    writeBytes(file(), damaged);
+    const TUnreadableFileNotice previous = SetUnreadableFileNotice({});
+    UnreadableFile::setMoveRefused(true);
+    QString error;
+    const bool saved = EditSharedIni(file(), [](TMemIniFile &) {}, &error, TSharedIniEmpty::Remove);
+    UnreadableFile::setMoveRefused(false);
+    (void)SetUnreadableFileNotice(previous);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(fileBytes(file()), damaged);
+}
+
 // Runs in the child only: changes its own keys again and again for a
 // second or more, each time from what it has just read, as a window that
 // saves its settings does.
