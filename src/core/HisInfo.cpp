@@ -196,7 +196,13 @@ bool THistoryData::Save()
             return e.Text == entry.Text && (!sameWhen || e.When == entry.When);
         });
     };
-    std::vector<THistoryEntry> merged = *m_items;
+    // Each text as the file gives it back (cut to its stored length, blanks
+    // and control characters at its ends gone): the merge then matches the
+    // file's texts with this list's, and the list holds what the file holds.
+    std::vector<THistoryEntry> merged;
+    merged.reserve(m_items->size());
+    for (const THistoryEntry &entry : *m_items)
+        merged.push_back(THistoryEntry{entry.When, trimmedControls(entry.Text.left(StoredTextLimit))});
     if (QFileInfo(m_fileName).isFile() && !(m_unreadable && m_keptAside.isEmpty())) {
         QFile file(m_fileName);
         std::vector<THistoryEntry> now;

@@ -396,3 +396,29 @@ TEST_F(HistoryFile, aFileDamagedSinceTheReadIsKeptAsideBeforeTheSaveWritesOverIt
     ASSERT_TRUE(again.Load());
     EXPECT_EQ(again.GetCount(), 3);
 }
+
+// A text kept with blanks or control characters at its ends (an imported
+// field "営業部 ") is read back without them: the next save must take the
+// file's "営業部" for that very text, neither another program's nor one to
+// drop, so it keeps its place in the list and is there once.
+TEST_F(HistoryFile, aTextSavedWithBlanksAtItsEndsKeepsItsPlaceAtTheNextSave)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add(sjis("経理"), 1.0);
+    history.Insert(0, sjis("総務"), 2.0);
+    history.Insert(0, sjis("営業部") + " \t", 3.0);
+    ASSERT_TRUE(history.Save());
+    EXPECT_TRUE(PutHistoryFirst(history, sjis("人事")));
+
+    const QList<QByteArray> expected{sjis("人事"), sjis("営業部"), sjis("総務"), sjis("経理")};
+    THistoryData read(path(), false, 100);
+    ASSERT_TRUE(read.Load());
+    QList<QByteArray> texts, held;
+    for (int i = 0; i < read.GetCount(); ++i)
+        texts << read.GetText(i);
+    for (int i = 0; i < history.GetCount(); ++i)
+        held << history.GetText(i);
+    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(held, expected) << "the list holds what the file holds";
+}
