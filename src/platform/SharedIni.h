@@ -40,7 +40,8 @@ enum class TSharedIniEmpty { Write, Remove };
 // from `base` (what it read or last saved) to `mine`, matched by `key`. An
 // entry of mine that base lacks or holds otherwise takes the place of the
 // file's entry of that key, or is appended; an entry of base that mine lacks
-// is removed. Entries another program added or changed meanwhile stay.
+// is removed where the file still holds it as base does. Entries another
+// program added or changed meanwhile stay.
 template <typename List, typename Key, typename Same>
 void MergeEntryChanges(List &current, const List &base, const List &mine, Key key, Same same)
 {
@@ -50,7 +51,9 @@ void MergeEntryChanges(List &current, const List &base, const List &mine, Key ke
     for (const auto &entry : base) {
         if (find(mine, entry) != mine.end())
             continue;
-        if (const auto at = find(current, entry); at != current.end())
+        // The entry as this writer knew it: one another program changed
+        // since is not the one deleted here.
+        if (const auto at = find(current, entry); at != current.end() && same(*at, entry))
             current.erase(at);
     }
     for (const auto &entry : mine) {

@@ -236,6 +236,41 @@ TEST(SharedTemplates, aNameStoredAsAnotherProgramsTemplateTakesItsPlace)
     EXPECT_EQ(saved, read);
 }
 
+// An entry this program deletes that another program changed since this one
+// read it stays, as the other program saved it: the deletion was of the
+// entry as this program knew it.
+TEST(SharedEntries, anEntryAnotherProgramChangedMeanwhileIsNotDeletedWithTheOldOne)
+{
+    QTemporaryDir folder;
+    {
+        const QString path = folder.filePath(QStringLiteral("LPCustom.tpl"));
+        const TListPrintTemplate old{QStringLiteral("名簿"), {DefaultListPrintColumn(19)}};
+        const TListPrintTemplate changed{QStringLiteral("名簿"), {DefaultListPrintColumn(2)}};
+        TListPrintTemplates saved;
+        ASSERT_TRUE(SaveTemplateChanges(path, {}, {old}, saved));
+        ASSERT_TRUE(SaveTemplateChanges(path, {old}, {changed}, saved)); // the other program
+        ASSERT_TRUE(SaveTemplateChanges(path, {old}, {}, saved));
+        TListPrintTemplates read;
+        ASSERT_EQ(ReadTemplateFile(path, read), TTemplateRead::Read);
+        EXPECT_EQ(read, TListPrintTemplates{changed});
+        EXPECT_EQ(saved, read);
+    }
+    {
+        const QString path = folder.filePath(QStringLiteral("Search.ptn"));
+        TNarrowDownCondition anyOne;
+        anyOne.MatchAll = false;
+        const TSearchPattern old{Cp932::encode(QStringLiteral("名簿")), TNarrowDownCondition{}};
+        const TSearchPattern changed{old.Name, anyOne};
+        QList<TSearchPattern> saved;
+        ASSERT_TRUE(SaveSearchPatternChanges(path, {}, {old}, saved));
+        ASSERT_TRUE(SaveSearchPatternChanges(path, {old}, {changed}, saved));
+        ASSERT_TRUE(SaveSearchPatternChanges(path, {old}, {}, saved));
+        const QList<TSearchPattern> read = ReadSearchPatterns(path);
+        ASSERT_EQ(read.size(), 1);
+        EXPECT_TRUE(read[0].Condition == changed.Condition);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, SharedUserFiles, ::testing::Values(templates(), patterns(), papers()),
                          [](const auto &info) {
                              std::string name = info.param.file;
