@@ -191,26 +191,18 @@ bool THistoryData::Save()
     TFileLock lock(m_fileName);
     if (!lock.Acquire(SharedFileWaitMs, &reason))
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
-    const auto holds = [](const std::vector<THistoryEntry> &list, const THistoryEntry &entry, bool sameWhen) {
-        return std::any_of(list.begin(), list.end(), [&](const THistoryEntry &e) {
-            return e.Text == entry.Text && (!sameWhen || e.When == entry.When);
-        });
-    };
     std::vector<THistoryEntry> merged = *m_items;
     if (QFileInfo(m_fileName).isFile() && !(m_unreadable && m_keptAside.isEmpty())) {
         QFile file(m_fileName);
         std::vector<THistoryEntry> now;
         // A file damaged since is written over only as before: with this list.
         if (file.open(QIODevice::ReadOnly) && (file.size() == 0 || readEntries(file, now))) {
-            // A text this program left as it read it and the other deleted
-            // goes; one it used again (a new time) stays.
-            std::erase_if(merged, [&](const THistoryEntry &entry) {
-                return holds(m_base, entry, true) && !holds(now, entry, false);
-            });
-            for (const THistoryEntry &entry : now) {
-                if (!holds(m_base, entry, false) && !holds(merged, entry, false))
-                    merged.push_back(entry);
-            }
+            // A text used again has a new time: one this program left as it
+            // read it and the other deleted goes.
+            MergeRecentEntryChanges(
+                now, m_base, *m_items, [](const THistoryEntry &a, const THistoryEntry &b) { return a.Text == b.Text; },
+                [](const THistoryEntry &a, const THistoryEntry &b) { return a.When == b.When; });
+            merged = std::move(now);
         }
     }
     std::swap(*m_items, merged);

@@ -1513,34 +1513,36 @@ void TNameAdrsSearch::writeHistory()
         return;
     const QString path = SearchHistoryFileName();
     QString error;
-    TFileLock lock(path);
-    if (!lock.Acquire(SharedFileWaitMs, &error)) {
-        ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
-        return;
-    }
-    // Searches another program on the data folder remembered since this
-    // window read the file stay, after this window's own, as room allows.
-    QFile file(path);
-    if (HisCount > 0 && file.open(QIODevice::ReadOnly)) {
-        bool damaged = false;
-        bool currentApart = false;
-        const std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
-            file.readAll(), HisCount,
-            [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
-            &damaged, &currentApart);
-        file.close();
-        const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
-            return std::any_of(list.begin(), list.end(),
-                               [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
-        };
-        if (!damaged) {
-            for (auto it = now.begin() + (currentApart && !now.empty() ? 1 : 0); it != now.end(); ++it) {
-                if (std::ssize(m_history) < HisCount && !holds(m_historyBase, *it) && !holds(m_history, *it))
-                    m_history.push_back(*it);
+    bool written = false;
+    {
+        TFileLock lock(path);
+        if (lock.Acquire(SharedFileWaitMs, &error)) {
+            // Searches another program on the data folder remembered since
+            // this window read the file stay, after this window's own, as
+            // room allows; one this window ran again is never dropped.
+            QFile file(path);
+            bool damaged = false;
+            bool currentApart = false;
+            std::vector<TSearchHistoryEntry> now;
+            if (HisCount > 0 && file.open(QIODevice::ReadOnly))
+                now = ParseSearchHistory(
+                    file.readAll(), HisCount,
+                    [](int Region) { return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)]; },
+                    &damaged, &currentApart);
+            if (!now.empty() && !damaged) {
+                now.erase(now.begin(), now.begin() + (currentApart ? 1 : 0));
+                MergeRecentEntryChanges(now, m_historyBase, m_history, SameSearchConditions,
+                                        [](const TSearchHistoryEntry &, const TSearchHistoryEntry &) { return false; });
+                if (std::ssize(now) > HisCount)
+                    now.resize(static_cast<std::size_t>(HisCount));
+                m_history = std::move(now);
             }
+            written = WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0);
         }
     }
-    if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0)) {
+    // Told once the lock is given back: the other program is not kept
+    // waiting on this box.
+    if (!written) {
         ShowWriteFailure(this, QStringLiteral("名称住所検索の検索条件"), path, error);
         return;
     }

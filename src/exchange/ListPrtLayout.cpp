@@ -495,7 +495,8 @@ bool SaveTemplateChanges(const QString &fileName, const TListPrintTemplates &bas
         break;
     }
     MergeEntryChanges(
-        current, base, mine, [](const TListPrintTemplate &t) { return t.Name; },
+        current, base, mine,
+        [](const TListPrintTemplate &a, const TListPrintTemplate &b) { return a.Name == b.Name; },
         [](const TListPrintTemplate &a, const TListPrintTemplate &b) { return a == b; });
     if (current.size() > std::size_t(ListPrintMaxTemplates))
         return refuse(QStringLiteral("ほかの画面かほかのプログラムで保存されたテンプレートと合わせると%1件を超えるため")
