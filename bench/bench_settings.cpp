@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -99,6 +100,13 @@ QList<Place> placesOf(const QByteArray &bytes, const QList<Entry> &entries, bool
     return places;
 }
 
+// One character a case, in the order the trials run: '1' where the case
+// reads right (every entry as written or the user told; a file with the sum
+// never read without a word; a hand edit read as the user wrote it), '0'
+// where not. Saved with --cases and compared with --before, to tell the
+// cases an earlier build read right and this one does not.
+QByteArray g_outcomes;
+
 struct Tally {
     qint64 cases = 0;
     qint64 untold = 0;      // untouched entries read otherwise, nothing told
@@ -149,6 +157,10 @@ void damaged(Reader &reader, const Variant &v, const QByteArray &bytes, const st
     const bool told = reader.read(bytes, v.entries, &values);
     if (!told)
         ++t.silent;
+    bool right = told || (values.size() == v.entries.size() && !(v.summed && !v.name.contains(QStringLiteral("CP932"))));
+    for (qsizetype i = 0; right && !told && i < v.entries.size(); ++i)
+        right = values[i] == v.entries[i].value;
+    g_outcomes.append(right ? '1' : '0');
     const bool show = qEnvironmentVariableIsSet("SETTINGS_TRIAL_SHOW");
     if (show && !told && v.summed)
         std::printf("silent: %s\n", bytes.toHex(' ').constData());
@@ -208,9 +220,12 @@ void handEdit(Reader &reader, const QByteArray &bytes, const QList<Entry> &expec
     ++t.cases;
     QStringList values;
     const bool told = reader.read(bytes, expected, &values);
+    bool right = true;
     for (qsizetype i = 0; i < expected.size(); ++i) {
         if (values[i] == expected[i].value)
             continue;
+        right = right && told && values[i] == written[i].value &&
+                std::abs(expected[i].value.toUtf8().size() - written[i].value.toUtf8().size()) <= 1;
         if (told && values[i] == written[i].value && std::abs(expected[i].value.toUtf8().size() - written[i].value.toUtf8().size()) <= 1)
             ++t.restored; // a one-character edit put back as written, and told
         else
@@ -218,6 +233,7 @@ void handEdit(Reader &reader, const QByteArray &bytes, const QList<Entry> &expec
         if (qEnvironmentVariableIsSet("SETTINGS_TRIAL_SHOW") && values[i] != expected[i].value)
             std::printf("hand edit %s read %s: %s\n", qPrintable(expected[i].key), qPrintable(values[i]), bytes.toHex(' ').constData());
     }
+    g_outcomes.append(right ? '1' : '0');
 }
 
 QString editedValue(const QString &value, bool oneByte)
@@ -409,7 +425,9 @@ QList<Variant> keptVariants(const QString &dir, const QString &home)
 
 // With "--keep DIR" the files are also kept in DIR; with "--files DIR" they
 // are taken from DIR instead of being written (to measure another build of
-// the reader on the same files). Other arguments pick variants by name.
+// the reader on the same files). "--cases FILE" saves each case's outcome,
+// "--before FILE" compares with such a file of another build. Other
+// arguments pick variants by name.
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -417,9 +435,22 @@ int main(int argc, char **argv)
     QStringList only = QCoreApplication::arguments().mid(1);
     QString keep;
     QString from;
-    if (only.size() >= 2 && (only[0] == QStringLiteral("--keep") || only[0] == QStringLiteral("--files"))) {
-        (only[0] == QStringLiteral("--keep") ? keep : from) = only[1];
-        only = only.mid(2);
+    QString casesFile;
+    QString beforeFile;
+    const QList<std::pair<QString, QString *>> options{{QStringLiteral("--keep"), &keep},
+                                                       {QStringLiteral("--files"), &from},
+                                                       {QStringLiteral("--cases"), &casesFile},
+                                                       {QStringLiteral("--before"), &beforeFile}};
+    for (bool taken = true; taken && only.size() >= 2;) {
+        taken = false;
+        for (const auto &[name, value] : options) {
+            if (only[0] == name) {
+                *value = only[1];
+                only = only.mid(2);
+                taken = true;
+                break;
+            }
+        }
     }
     QList<Variant> variants = from.isEmpty() ? writtenVariants(home.path()) : keptVariants(from, home.path());
     if (!keep.isEmpty())
@@ -454,6 +485,24 @@ int main(int argc, char **argv)
                 silentSummed += it->silent;
         }
         writeAnew(v.file, v.bytes);
+    }
+    if (!casesFile.isEmpty())
+        writeAnew(casesFile, g_outcomes);
+    if (!beforeFile.isEmpty()) {
+        const QByteArray before = readAll(beforeFile);
+        if (before.size() != g_outcomes.size()) {
+            std::fprintf(stderr, "%s holds %lld cases, this run %lld\n", qPrintable(beforeFile),
+                         static_cast<long long>(before.size()), static_cast<long long>(g_outcomes.size()));
+            return 1;
+        }
+        qint64 rightBefore = 0, rightNow = 0, turnedWrong = 0;
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            rightBefore += before[i] == '1';
+            rightNow += g_outcomes[i] == '1';
+            turnedWrong += before[i] == '1' && g_outcomes[i] != '1';
+        }
+        std::printf("cases %lld  right before %lld  right now %lld  right before and wrong now %lld\n",
+                    static_cast<long long>(before.size()), rightBefore, rightNow, turnedWrong);
     }
     std::printf("BENCH settings_untouched_entries_read_otherwise_untold %lld cases bar 0\n", untold);
     std::printf("BENCH settings_damaged_files_with_the_sum_read_untold %lld cases bar 0\n", silentSummed);

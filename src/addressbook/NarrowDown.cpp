@@ -690,7 +690,7 @@ bool SaveSearchPatternChanges(const QString &Path, const QList<TSearchPattern> &
         current = Base;
     }
     MergeEntryChanges(
-        current, Base, Mine, [](const TSearchPattern &p) { return p.Name; },
+        current, Base, Mine, [](const TSearchPattern &a, const TSearchPattern &b) { return a.Name == b.Name; },
         [](const TSearchPattern &a, const TSearchPattern &b) { return a.Condition == b.Condition; });
     if (current.size() > MaxSearchPatterns) {
         if (Error)

@@ -191,11 +191,6 @@ bool THistoryData::Save()
     TFileLock lock(m_fileName);
     if (!lock.Acquire(SharedFileWaitMs, &reason))
         throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed() + CrLf + reason);
-    const auto holds = [](const std::vector<THistoryEntry> &list, const THistoryEntry &entry, bool sameWhen) {
-        return std::any_of(list.begin(), list.end(), [&](const THistoryEntry &e) {
-            return e.Text == entry.Text && (!sameWhen || e.When == entry.When);
-        });
-    };
     // Each text as the file gives it back (cut to its stored length, blanks
     // and control characters at its ends gone): the merge then matches the
     // file's texts with this list's, and the list holds what the file holds.
@@ -218,15 +213,12 @@ bool THistoryData::Save()
         if (!damage.isEmpty() && KeepUnreadableFileAside(m_fileName, damage).isEmpty())
             throw EHistoryDataError(m_fileName + CrLf + msgWriteFailed());
         if (damage.isEmpty()) {
-            // A text this program left as it read it and the other deleted
-            // goes; one it used again (a new time) stays.
-            std::erase_if(merged, [&](const THistoryEntry &entry) {
-                return holds(m_base, entry, true) && !holds(now, entry, false);
-            });
-            for (const THistoryEntry &entry : now) {
-                if (!holds(m_base, entry, false) && !holds(merged, entry, false))
-                    merged.push_back(entry);
-            }
+            // A text used again has a new time: one this program left as it
+            // read it and the other deleted goes.
+            MergeRecentEntryChanges(
+                now, m_base, merged, [](const THistoryEntry &a, const THistoryEntry &b) { return a.Text == b.Text; },
+                [](const THistoryEntry &a, const THistoryEntry &b) { return a.When == b.When; });
+            merged = std::move(now);
         }
     }
     std::swap(*m_items, merged);

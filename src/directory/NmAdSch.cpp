@@ -1526,7 +1526,7 @@ void TNameAdrsSearch::writeHistory()
         if (file.open(QIODevice::ReadOnly)) {
             bool damaged = false;
             bool currentApart = false;
-            const std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
+            std::vector<TSearchHistoryEntry> now = ParseSearchHistory(
                 file.readAll(), HisCount,
                 [](int Region) {
                     return Region >= 1 && Region <= AreaCount && UseArea[static_cast<std::size_t>(Region)];
@@ -1539,15 +1539,22 @@ void TNameAdrsSearch::writeHistory()
                 m_historyBlocked = true;
                 return true;
             }
-            const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
-                return std::any_of(list.begin(), list.end(),
-                                   [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
-            };
             if (!damaged && HisCount > 0) {
-                for (auto it = now.begin() + (currentApart && !now.empty() ? 1 : 0); it != now.end(); ++it) {
-                    if (std::ssize(m_history) < HisCount && !holds(m_historyBase, *it) && !holds(m_history, *it))
-                        m_history.push_back(*it);
-                }
+                now.erase(now.begin(), now.begin() + (currentApart && !now.empty() ? 1 : 0));
+                // A search this window deleted goes; one it ran again is
+                // never dropped, whatever the other program did with it.
+                const auto holds = [](const std::vector<TSearchHistoryEntry> &list, const TSearchHistoryEntry &entry) {
+                    return std::any_of(list.begin(), list.end(),
+                                       [&](const TSearchHistoryEntry &e) { return SameSearchConditions(e, entry); });
+                };
+                std::erase_if(now, [&](const TSearchHistoryEntry &entry) {
+                    return holds(m_historyBase, entry) && !holds(m_history, entry);
+                });
+                MergeRecentEntryChanges(now, m_historyBase, m_history, SameSearchConditions,
+                                        [](const TSearchHistoryEntry &, const TSearchHistoryEntry &) { return false; });
+                if (std::ssize(now) > HisCount)
+                    now.resize(static_cast<std::size_t>(HisCount));
+                m_history = std::move(now);
             }
         }
         if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0))

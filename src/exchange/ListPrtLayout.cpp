@@ -497,7 +497,10 @@ bool SaveTemplateChanges(const QString &fileName, const TListPrintTemplates &bas
     // Matched by the name as the file stores it: two names the code page
     // stores alike would be two sections the reader takes as one.
     MergeEntryChanges(
-        current, base, mine, [](const TListPrintTemplate &t) { return Cp932::encode(t.Name.trimmed()); },
+        current, base, mine,
+        [](const TListPrintTemplate &a, const TListPrintTemplate &b) {
+            return Cp932::encode(a.Name.trimmed()) == Cp932::encode(b.Name.trimmed());
+        },
         [](const TListPrintTemplate &a, const TListPrintTemplate &b) { return a == b; });
     if (current.size() > std::size_t(ListPrintMaxTemplates))
         return refuse(QStringLiteral("ほかの画面かほかのプログラムで保存されたテンプレートと合わせると%1件を超えるため")

@@ -612,10 +612,13 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
             }
         return p;
     };
+    // Read a second way only where a 第 was typed so.
+    const bool ordinalTyped = foldedOrdinal != folded;
     const TPacked asWritten = packedOf(folded);
-    const TPacked withoutOrdinal = packedOf(foldedOrdinal);
+    const TPacked withoutOrdinal = ordinalTyped ? packedOf(foldedOrdinal) : TPacked{};
     const TPieces piecesAsWritten(viewOf(folded));
-    const TPieces piecesWithoutOrdinal(viewOf(foldedOrdinal));
+    const std::optional<TPieces> piecesWithoutOrdinal =
+        ordinalTyped ? std::optional<TPieces>(TPieces(viewOf(foldedOrdinal))) : std::nullopt;
     qsizetype beforeEnd = 0;
     std::optional<TMention> after;
     for (const QString &town : TownNames) {
@@ -626,10 +629,10 @@ qsizetype townEndIn(QStringView S, qsizetype FirstNumber, const QStringList &Tow
         if (t.isEmpty())
             continue;
         const QStringView name = viewOf(t);
-        const bool ordinalInName = name.contains(u'第');
-        const TChars &packed = ordinalInName ? asWritten.Text : withoutOrdinal.Text;
-        const auto &origin = ordinalInName ? asWritten.Origin : withoutOrdinal.Origin;
-        const TPieces &pieces = ordinalInName ? piecesAsWritten : piecesWithoutOrdinal;
+        const bool asTyped = !ordinalTyped || name.contains(u'第');
+        const TChars &packed = asTyped ? asWritten.Text : withoutOrdinal.Text;
+        const auto &origin = asTyped ? asWritten.Origin : withoutOrdinal.Origin;
+        const TPieces &pieces = asTyped ? piecesAsWritten : *piecesWithoutOrdinal;
         const TPieces townPieces(name);
         QVarLengthArray<TMention, 8> found;
         // Written as the dictionary writes it. Such a mention may end inside

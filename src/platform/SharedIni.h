@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 // The settings files of the data folder (the book list's order, the pending
 // book operations, the default sender, the list's columns and keywords) are
@@ -37,16 +38,16 @@ enum class TSharedIniEmpty { Write, Remove };
 
 // The same for a file of named entries (templates, filter patterns): puts
 // into `current`, what the file holds now, the entries this writer changed
-// from `base` (what it read or last saved) to `mine`, matched by `key`. An
+// from `base` (what it read or last saved) to `mine`, matched by `match`. An
 // entry of mine that base lacks or holds otherwise takes the place of the
-// file's entry of that key, or is appended; an entry of base that mine lacks
+// file's matching entry, or is appended; an entry of base that mine lacks
 // is removed where the file still holds it as base does. Entries another
 // program added or changed meanwhile stay.
-template <typename List, typename Key, typename Same>
-void MergeEntryChanges(List &current, const List &base, const List &mine, Key key, Same same)
+template <typename List, typename Match, typename Same>
+void MergeEntryChanges(List &current, const List &base, const List &mine, Match match, Same same)
 {
-    auto find = [&key](auto &list, const auto &entry) {
-        return std::find_if(list.begin(), list.end(), [&](const auto &e) { return key(e) == key(entry); });
+    auto find = [&match](auto &list, const auto &entry) {
+        return std::find_if(list.begin(), list.end(), [&](const auto &e) { return match(e, entry); });
     };
     for (const auto &entry : base) {
         if (find(mine, entry) != mine.end())
@@ -65,4 +66,23 @@ void MergeEntryChanges(List &current, const List &base, const List &mine, Key ke
         else
             current.push_back(entry);
     }
+}
+
+// The same for a list kept most recent first (an input history): this
+// writer's entries lead, in its order; those only the file holds follow.
+template <typename List, typename Match, typename Same>
+void MergeRecentEntryChanges(List &current, const List &base, const List &mine, Match match, Same same)
+{
+    MergeEntryChanges(current, base, mine, match, same);
+    List ordered;
+    for (const auto &entry : mine) {
+        const auto at = std::find_if(current.begin(), current.end(), [&](const auto &e) { return match(e, entry); });
+        if (at != current.end())
+            ordered.push_back(*at);
+    }
+    for (const auto &entry : current) {
+        if (std::none_of(mine.begin(), mine.end(), [&](const auto &e) { return match(e, entry); }))
+            ordered.push_back(entry);
+    }
+    current = std::move(ordered);
 }

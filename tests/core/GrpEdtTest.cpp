@@ -88,6 +88,21 @@ protected:
         for (int i = 1; i <= GroupCount; ++i)
             EXPECT_EQ(GroupNames[size_t(i)], i == Lost ? DefaultGroupName(i) : QStringLiteral("友人%1").arg(i));
     }
+    // Changes `count` bytes of group 3's name in the file as it is, from the
+    // second byte of 友 (E5 8F 8B) on: two or more leave no one byte the sum
+    // can put back. The bytes written; empty when there is no such name.
+    static QByteArray damageGroup3(int count)
+    {
+        const QString file = GroupFileName("Book");
+        QByteArray bytes = fileBytes(file);
+        const qsizetype at = bytes.indexOf("Group3=");
+        if (at < 0 || at + 8 + count > bytes.size())
+            return {};
+        for (int i = 0; i < count; ++i)
+            bytes[at + 8 + i] = "XYZ"[i];
+        writeBytes(file, bytes);
+        return bytes;
+    }
     // The copies of the group file kept aside as damaged.
     static QStringList damagedCopies()
     {
@@ -387,13 +402,8 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
     ASSERT_NO_FATAL_FAILURE(saveTypedNames());
 
     const QString file = GroupFileName("Book");
-    QByteArray bytes = fileBytes(file);
-    const qsizetype at = bytes.indexOf("Group3=");
-    ASSERT_GE(at, 0);
-    // The second and third bytes of 友 (E5 8F 8B): no one byte the sum can put back.
-    bytes[at + 8] = 'X';
-    bytes[at + 9] = 'Y';
-    writeBytes(file, bytes);
+    const QByteArray bytes = damageGroup3(2);
+    ASSERT_FALSE(bytes.isEmpty());
 
     LoadGroupNames("Book");
     expectTypedNamesBut(3);
@@ -424,13 +434,7 @@ TEST_F(GroupNamesTest, aDamagedByteInOneNameLosesThatNameAloneAndIsToldBeforeThe
 TEST_F(GroupNamesTest, theSameDamageMetAtTheNextStartNamesTheCopyKeptBefore)
 {
     ASSERT_NO_FATAL_FAILURE(saveTypedNames());
-    const QString file = GroupFileName("Book");
-    QByteArray bytes = fileBytes(file);
-    const qsizetype at = bytes.indexOf("Group3=");
-    ASSERT_GE(at, 0);
-    bytes[at + 8] = 'X';
-    bytes[at + 9] = 'Y';
-    writeBytes(file, bytes);
+    ASSERT_FALSE(damageGroup3(2).isEmpty());
 
     const auto startAgain = [] { SetDamagedEntriesNotice(SetDamagedEntriesNotice({})); };
     LoadGroupNames("Book");
@@ -445,8 +449,8 @@ TEST_F(GroupNamesTest, theSameDamageMetAtTheNextStartNamesTheCopyKeptBefore)
         EXPECT_EQ(damagedCopies().size(), 1);
     }
 
-    bytes[at + 10] = 'Z'; // more damage: these bytes were never kept
-    writeBytes(file, bytes);
+    const QByteArray bytes = damageGroup3(3); // more damage: these bytes were never kept
+    ASSERT_FALSE(bytes.isEmpty());
     startAgain();
     LoadGroupNames("Book");
     QStringList copies = damagedCopies();
@@ -461,16 +465,8 @@ TEST_F(GroupNamesTest, theSameDamageMetAtTheNextStartNamesTheCopyKeptBefore)
 TEST_F(GroupNamesTest, theDamageBoxSpeaksOfDefaultsOnlyWhereAnEntryTookOne)
 {
     ASSERT_NO_FATAL_FAILURE(saveTypedNames());
-    const QString file = GroupFileName("Book");
-    const QByteArray saved = fileBytes(file);
-    const qsizetype at = saved.indexOf("Group3=");
-    ASSERT_GE(at, 0);
     for (const int changed : {1, 2}) {
-        QByteArray bytes = saved;
-        bytes[at + 8] = 'X';
-        if (changed == 2)
-            bytes[at + 9] = 'Y';
-        writeBytes(file, bytes);
+        ASSERT_FALSE(damageGroup3(changed).isEmpty());
         SetDamagedEntriesNotice(SetDamagedEntriesNotice({}));
         LoadGroupNames("Book");
         expectTypedNamesBut(changed == 1 ? 0 : 3);
