@@ -152,6 +152,32 @@ struct TFreeRoom {
     // the largest free rectangle it is cut from.
     std::optional<TCandidate> best(double Ems) const
     {
+        std::optional<TCandidate> out;
+        forEachRoom([&](const QRect &Room, int Thick) { consider(Room, Ems, Thick, out); });
+        return out;
+    }
+
+    // Every box a line of Ems may take at Least character height or more
+    // (read after After where it is set): one at the start of each free
+    // rectangle.
+    std::vector<TCandidate> all(double Ems, double Least) const
+    {
+        std::vector<TCandidate> out;
+        forEachRoom([&](const QRect &Room, int Thick) {
+            std::optional<TCandidate> one;
+            consider(Room, Ems, Thick, one);
+            if (one && one->Em >= Least - 1e-9 &&
+                std::none_of(out.begin(), out.end(), [&](const TCandidate &c) { return c.Box == one->Box; }))
+                out.push_back(*one);
+        });
+        return out;
+    }
+
+    // Visits every free rectangle bounded by edges of the area or of the
+    // obstacles, with the thickness a line is given at Target.
+    template <typename Visit>
+    void forEachRoom(Visit visit) const
+    {
         // Every free rectangle bounded by edges of the area or of the
         // obstacles: for each pair of x edges the free runs down the page.
         std::vector<int> xs{Area.left(), Area.right() + 1};
@@ -161,7 +187,6 @@ struct TFreeRoom {
                     xs.push_back(x);
         std::sort(xs.begin(), xs.end());
         xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-        std::optional<TCandidate> out;
         const int thick = int(std::ceil((Target + Round) * Cell)) + 2 * Margin;
         for (size_t a = 0; a < xs.size(); ++a)
             for (size_t b = a + 1; b < xs.size(); ++b) {
@@ -176,14 +201,13 @@ struct TFreeRoom {
                 for (const auto &[from, to] : blocked) {
                     if (from > y) {
                         const QRect room(QPoint(x1, y), QPoint(x2 - 1, std::min(from, Area.bottom() + 1) - 1));
-                        consider(room, Ems, thick, out);
+                        visit(room, thick);
                     }
                     y = std::max(y, to);
                     if (y > Area.bottom())
                         break;
                 }
             }
-        return out;
     }
 
     void consider(const QRect &Room, double Ems, int Thick, std::optional<TCandidate> &Best) const
@@ -283,21 +307,109 @@ public:
     // first each read after the one set before it: that plan stands where
     // every line gets room clear of everything at no smaller a size than
     // placed for itself.
+    // Where that costs a line its size, the lines are placed again in the
+    // room the lines placed each for itself left, each read after the one
+    // set before it, of all such plans the one whose line losing the most
+    // of its own size loses least: every line keeps a readable size, or
+    // the size it had for itself where that was smaller. Only where no
+    // plan does are the lines left each where it is largest, out of order.
     TAdditionPlan Plan(const std::vector<TAdditionLine> &Lines)
     {
         const std::vector<QRect> obstacles = m_obstacles;
         std::vector<double> alone;
         const TAdditionPlan each = plan(Lines, false, alone);
+        const std::vector<QRect> afterEach = m_obstacles;
         m_obstacles = obstacles;
         std::vector<double> sizes;
         const TAdditionPlan inOrder = plan(Lines, true, sizes);
+        bool kept = true;
         for (size_t k = 0; k < Lines.size(); ++k)
             if (alone[k] < 0 || sizes[k] < alone[k] - 1e-9)
-                return each;
-        return inOrder;
+                kept = false;
+        if (kept)
+            return inOrder;
+        // The piece as the lines placed each for itself left it (the frames
+        // giving up what they gave them), without the lines' own boxes.
+        m_obstacles.assign(afterEach.begin(), afterEach.end() - std::ptrdiff_t(Lines.size()));
+        TOrderedSearch search{Lines, alone, {}, {}, {}, -1, 0};
+        search.Boxes.resize(Lines.size());
+        ordered(search, 0, std::nullopt, 1.0, 0.0);
+        m_obstacles = obstacles;
+        if (search.Best.empty())
+            return each;
+        TAdditionPlan out;
+        for (const QRect &box : search.Best)
+            out.Lines.push_back(PageRectOf(box));
+        return out;
     }
 
 private:
+    struct TOrderedSearch {
+        const std::vector<TAdditionLine> &Lines;
+        const std::vector<double> &Alone;
+        std::vector<QRect> Boxes;
+        std::vector<QRect> Best;
+        std::vector<double> Unused;
+        double BestWorst;
+        double BestSum;
+    };
+
+    // The lines from K on, each read after After: of the boxes a line may
+    // take, the few largest and the few read first are tried.
+    void ordered(TOrderedSearch &S, size_t K, const std::optional<QRect> &After, double Worst, double Sum)
+    {
+        if (K == S.Lines.size()) {
+            if (Worst > S.BestWorst + 1e-9 || (Worst > S.BestWorst - 1e-9 && Sum > S.BestSum + 1e-9)) {
+                S.Best = S.Boxes;
+                S.BestWorst = Worst;
+                S.BestSum = Sum;
+            }
+            return;
+        }
+        const double own = S.Alone[K];
+        const double need = own < 0 ? m_least : std::min(own, m_least);
+        const std::vector<QRect> before = m_obstacles;
+        // The room reads the obstacles as they stand when asked.
+        TFreeRoom room = freeRoom();
+        room.After = After;
+        std::vector<TCandidate> found = room.all(lineEms(S.Lines[K]), need);
+        // No room after the line before: a frame gives up the far half of
+        // its length, and where that does not do, two thirds of it, as for
+        // a line placed for itself.
+        for (const double keep : {0.5, 1.0 / 3.0}) {
+            if (!found.empty())
+                break;
+            std::vector<double> rest;
+            for (size_t j = K; j < S.Lines.size(); ++j)
+                rest.push_back(lineEms(S.Lines[j]));
+            if (!shortenAFrame(rest, keep))
+                continue;
+            found = room.all(lineEms(S.Lines[K]), need);
+        }
+        constexpr size_t kTried = 6;
+        std::vector<TCandidate> tried;
+        const auto take = [&](const auto &Before) {
+            std::sort(found.begin(), found.end(), Before);
+            for (size_t i = 0; i < found.size() && i < kTried; ++i)
+                if (std::none_of(tried.begin(), tried.end(), [&](const TCandidate &c) { return c.Box == found[i].Box; }))
+                    tried.push_back(found[i]);
+        };
+        take([](const TCandidate &A, const TCandidate &B) { return A.Em > B.Em; });
+        take([&room](const TCandidate &A, const TCandidate &B) {
+            return room.readsBefore(A.Box, B.Box) && !room.readsBefore(B.Box, A.Box);
+        });
+        for (const TCandidate &c : tried) {
+            const double worst = std::min(Worst, own > 0 ? std::min(1.0, c.Em / own) : 1.0);
+            if (worst < S.BestWorst - 1e-9)
+                continue;
+            S.Boxes[K] = c.Box;
+            m_obstacles.push_back(c.Box);
+            ordered(S, K + 1, c.Box, worst, Sum + c.Em);
+            m_obstacles.pop_back();
+        }
+        m_obstacles = before;
+    }
+
     // The lines placed one after another, each where it gets the largest
     // size, InOrder besides read after the one set before it. Sizes gets
     // the character height of each line, -1 for a line finding no room

@@ -30,6 +30,15 @@ const OrderCase kCases[] = {
     // Each line placed where it alone is largest, TEL (set last) found
     // room read before the text of the user's own.
     {"sheet24", 20, false, {kMail, kKeyword, kOwn, kTel}},
+    // Each line where it alone is largest puts the long lines in the few
+    // long rooms, wherever they read: the lines set before them take room
+    // read earlier, smaller where they must, never below readable.
+    {"sheet12TelFirst", 14, false, {kTel, kOwn, kKeyword, kMail}},
+    {"sheet12Turned", 15, false, {kKeyword, kMail, kTel, kOwn}},
+    {"sheet12TurnedDetailed", 15, true, {kMail, kKeyword, kOwn, kTel}},
+    {"sheet10Detailed", 16, true, {kMail, kKeyword, kOwn, kTel}},
+    {"sheet21", 18, false, {kTel, kOwn, kKeyword, kMail}},
+    {"sheet24Turned", 21, false, {kOwn, kTel, kMail, kKeyword}},
 };
 
 const QString kOwnText = QStringLiteral("喪中欠礼");
