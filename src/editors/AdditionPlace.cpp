@@ -103,6 +103,22 @@ struct TCandidate {
     qint64 Room = 0; // the free rectangle it was cut from, for ties
 };
 
+// Whether A reads before B: rows top down, each left to right, or columns
+// right to left, each top down.
+bool ReadsBefore(const QRect &A, const QRect &B, bool Rows)
+{
+    const QPointF a = QRectF(A).center();
+    if (Rows) {
+        const bool sameRow = a.y() > B.top() && a.y() < B.bottom() + 1;
+        return sameRow ? A.left() < B.left() : a.y() < QRectF(B).center().y();
+    }
+    const bool sameColumn = a.x() > B.left() && a.x() < B.right() + 1;
+    return sameColumn ? A.top() < B.top() : a.x() > QRectF(B).center().x();
+}
+
+// Strictly: the relation is not an order where boxes overlap.
+bool ReadsFirst(const QRect &A, const QRect &B, bool Rows) { return ReadsBefore(A, B, Rows) && !ReadsBefore(B, A, Rows); }
+
 // A search for a line's box in the free room of Area, among Obstacles: the
 // line written across (Horizontal) or down, its text inset by Margin, at
 // Target character height where the room allows.
@@ -124,17 +140,6 @@ struct TFreeRoom {
     // giving the same size the one read first.
     std::optional<QRect> After = std::nullopt;
 
-    // Whether A reads before B.
-    bool readsBefore(const QRect &A, const QRect &B) const
-    {
-        const QPointF a = QRectF(A).center();
-        if (Horizontal) {
-            const bool sameRow = a.y() > B.top() && a.y() < B.bottom() + 1;
-            return sameRow ? A.left() < B.left() : a.y() < QRectF(B).center().y();
-        }
-        const bool sameColumn = a.x() > B.left() && a.x() < B.right() + 1;
-        return sameColumn ? A.top() < B.top() : a.x() > QRectF(B).center().x();
-    }
 
     int along(const QRect &R) const { return Horizontal ? R.width() : R.height(); }
     int across(const QRect &R) const { return Horizontal ? R.height() : R.width(); }
@@ -224,8 +229,7 @@ struct TFreeRoom {
         const QRect box = Horizontal ? QRect(Room.left(), Room.top(), length, t)
                                      : QRect(Room.right() + 1 - t, Room.top(), t, length);
         const qint64 size = qint64(Room.width()) * Room.height();
-        // Strictly before: the relation is not an order where boxes overlap.
-        const auto first = [this](const QRect &A, const QRect &B) { return readsBefore(A, B) && !readsBefore(B, A); };
+        const auto first = [this](const QRect &A, const QRect &B) { return ReadsFirst(A, B, Horizontal); };
         if (After && !first(*After, box))
             return;
         const bool tie = Best && std::abs(em - Best->Em) <= 1e-9;
@@ -396,7 +400,7 @@ private:
         };
         take([](const TCandidate &A, const TCandidate &B) { return A.Em > B.Em; });
         take([&room](const TCandidate &A, const TCandidate &B) {
-            return room.readsBefore(A.Box, B.Box) && !room.readsBefore(B.Box, A.Box);
+            return ReadsFirst(A.Box, B.Box, room.Horizontal);
         });
         for (const TCandidate &c : tried) {
             const double worst = std::min(Worst, own > 0 ? std::min(1.0, c.Em / own) : 1.0);
@@ -1010,8 +1014,11 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     const auto belowTheName = [afterTheName, addresseeFoot](const QRect &Box) {
         return afterTheName && Box.top() >= addresseeFoot;
     };
+    // The boxes of the lines placed so far.
+    std::vector<QRect> placedBoxes;
     const auto place = [&](int Index, TAdditionRect &Line, const TPageRect &Home) {
         keep(Index, Line, Home);
+        placedBoxes.push_back(ToQRect(Line.GetRect()));
         // The next line below the addressee keeps its margin from this
         // one's printed text, not from its box.
         const QRect box = ToQRect(Line.GetRect());
@@ -1024,11 +1031,12 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
     };
     // Line found a box in Within among Obstacles: laid out there and kept.
     const auto moveInto = [&](int Index, TAdditionRect &Line, const TPageRect &Home, const QRect &Within,
-                              const std::vector<QRect> &Obstacles) {
+                              const std::vector<QRect> &Obstacles, const std::optional<QRect> &After) {
         if (Within.isEmpty())
             return false;
         const TPrintedShape shape = printedShape(Line);
-        const TFreeRoom room{Within, Obstacles, Line.IsHorizontal(), margin, own, kMeasuredSlack, shape.Cell, 0.0};
+        TFreeRoom room{Within, Obstacles, Line.IsHorizontal(), margin, own, kMeasuredSlack, shape.Cell, 0.0};
+        room.After = After;
         for (const double longer : {1.0, 1.1, 1.25, 1.5}) {
             const std::optional<TCandidate> found = room.best(shape.Ems * longer);
             if (!found || found->Em < least - 1e-9)
@@ -1044,22 +1052,20 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
         Line.Rebuild(false);
         return false;
     };
-    for (const int i : lines) {
-        auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
-        if (line.GetContent().isEmpty())
-            continue; // nothing to print for the record
-        ahead.erase(std::remove(ahead.begin(), ahead.end(), i), ahead.end());
-        const TPageRect home = line.GetRect();
-        const QRect box = ToQRect(home);
-        if (readable(line) && !meets(box, taken) && (!belowTheName(box) || box.top() > linesFoot)) {
-            place(i, line, home);
-            continue;
-        }
-        // The room below the addressee, then the rest of the free room,
-        // each first clear of the own boxes of the lines to come.
-        bool placed = false;
+    // The room below the addressee, then the rest of the free room, each
+    // first clear of the own boxes of the lines to come. Where After is
+    // set, only room read after it, and only clear of those boxes: a line
+    // does not keep its order at the cost of a line after it.
+    const auto moveAnywhere = [&](int Index, TAdditionRect &Line, const TPageRect &Home,
+                                  const std::optional<QRect> &After) {
         for (const bool spare : {true, false}) {
+            if (!spare && After)
+                break;
             std::vector<QRect> obstacles = solid;
+            // A line moved to read after the others keeps clear of their
+            // whole boxes, the blank round their text too.
+            if (After)
+                obstacles.insert(obstacles.end(), placedBoxes.begin(), placedBoxes.end());
             if (spare)
                 for (const int j : ahead)
                     obstacles.push_back(ToQRect(Document.Items[size_t(j)]->GetRect()));
@@ -1074,17 +1080,105 @@ TRecordAdditionLines::TRecordAdditionLines(TLayoutDocument &Document) : m_docume
                 for (const QRect &t : texts)
                     band.push_back(QRect(area.left(), t.top(), area.width(), t.height()));
                 const QRect within(QPoint(area.left(), std::max(area.top(), top)), QPoint(area.right(), bottom));
-                if ((placed = moveInto(i, line, home, within, band)))
-                    break;
+                if (moveInto(Index, Line, Home, within, band, After))
+                    return true;
                 // Elsewhere, never above a line kept below the addressee.
                 if (linesFoot >= 0)
                     obstacles.push_back(QRect(QPoint(area.left(), addresseeFoot), QPoint(area.right(), linesFoot)));
             }
-            if ((placed = moveInto(i, line, home, area, obstacles)))
-                break;
+            if (moveInto(Index, Line, Home, area, obstacles, After))
+                return true;
         }
-        if (!placed)
-            m_leftOut.push_back(i);
+        return false;
+    };
+    // The lines placed, each read after the one placed before it where the
+    // piece has room for that (Ordered), else where it stands or finds room.
+    const auto placeAll = [&](bool Ordered) {
+        // The box of the line placed last.
+        std::optional<QRect> last;
+        for (const int i : lines) {
+            auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(i)]);
+            if (line.GetContent().isEmpty())
+                continue; // nothing to print for the record
+            ahead.erase(std::remove(ahead.begin(), ahead.end(), i), ahead.end());
+            const TPageRect home = line.GetRect();
+            const QRect box = ToQRect(home);
+            const bool homeFree =
+                readable(line) && !meets(box, taken) && (!belowTheName(box) || box.top() > linesFoot);
+            if (homeFree && (!Ordered || !last || ReadsFirst(*last, box, rows))) {
+                place(i, line, home);
+                last = ToQRect(line.GetRect());
+                continue;
+            }
+            // A line read out of its order where it stands, or with no room
+            // there, looks for room read after the line before it; one that
+            // has none is better printed out of its order than left out: in
+            // its own box where that is free, else wherever there is room.
+            bool placed = Ordered && last && moveAnywhere(i, line, home, last);
+            if (!placed && homeFree) {
+                place(i, line, home);
+                placed = true;
+            }
+            if (!placed)
+                placed = moveAnywhere(i, line, home, std::nullopt);
+            if (placed)
+                last = ToQRect(line.GetRect());
+            else
+                m_leftOut.push_back(i);
+        }
+    };
+    // A line moved to keep the order may take the room a line after it
+    // needed: where the lines in their order leave more out than the lines
+    // each where it has room, the lines print out of their order.
+    const std::vector<QRectF> takenBefore = taken;
+    const std::vector<QRect> solidBefore = solid, textsBefore = texts;
+    const std::vector<int> aheadBefore = ahead;
+    std::vector<TPageRect> homes;
+    for (const int i : lines)
+        homes.push_back(Document.Items[size_t(i)]->GetRect());
+    const auto reset = [&] {
+        taken = takenBefore;
+        solid = solidBefore;
+        texts = textsBefore;
+        ahead = aheadBefore;
+        linesFoot = -1;
+        placedBoxes.clear();
+        m_moved.clear();
+        m_leftOut.clear();
+        for (size_t k = 0; k < lines.size(); ++k) {
+            auto &line = static_cast<TAdditionRect &>(*Document.Items[size_t(lines[k])]);
+            if (line.GetRect() != homes[k]) {
+                line.SetRect(homes[k]);
+                line.Rebuild(false);
+            }
+        }
+    };
+    // How a placing did: the lines it left out, then the lines printed out
+    // of their order (each read before the one printed before it).
+    const auto outcome = [&] {
+        int late = 0;
+        std::optional<QRect> before;
+        for (const int i : lines) {
+            if (Document.Items[size_t(i)]->GetRect().isEmpty() ||
+                std::find(m_leftOut.begin(), m_leftOut.end(), i) != m_leftOut.end() ||
+                static_cast<const TAdditionRect &>(*Document.Items[size_t(i)]).GetContent().isEmpty())
+                continue;
+            const QRect box = ToQRect(Document.Items[size_t(i)]->GetRect());
+            if (before && !ReadsFirst(*before, box, rows))
+                ++late;
+            before = box;
+        }
+        return std::pair<size_t, int>{m_leftOut.size(), late};
+    };
+    placeAll(true);
+    const std::pair<size_t, int> inOrder = outcome();
+    if (inOrder.first > 0 || inOrder.second > 0) {
+        reset();
+        placeAll(false);
+        if (outcome() >= inOrder) {
+            reset();
+            placeAll(true);
+        }
     }
 }
 

@@ -27,6 +27,10 @@ class TLayoutDocument;
 // a line at the readable size, a line takes the far end of a text frame's
 // length (the name's unless another gives it a size a tenth larger),
 // leaving the frame at least half of it, or a third where half does not do.
+// The lines read in the order set: where their best places read otherwise,
+// they are placed in that order in the same room, smaller where they must
+// but never below the readable size; only where the room has no such
+// places do they stand out of order.
 // The frames keep their size: the addressee prints as it would without the
 // lines, and a line whose box the record's own text reaches takes, for
 // that piece, the room the record leaves, or is left out of it
@@ -76,7 +80,12 @@ void ReplaceAdditionLines(TLayoutDocument &Document);
 // On a label written across and read as an address, a moved line looks
 // first below the addressee, after the lines before it, then anywhere else
 // (beside the postcode or a short address line, above the name). A line
-// with no such room is left out of the piece. The lines moved go back to
+// with no such room is left out of the piece. A line moves into room read
+// after the line placed before it, and a line read before it where it
+// stands moves too, where the piece has that room clear of the lines'
+// whole boxes; where keeping the order would leave more lines out, or print
+// more out of order, than placing each where it has room, they are placed
+// so. The lines moved go back to
 // their own boxes when this ends: the layout keeps them where the user has
 // them.
 class TRecordAdditionLines

@@ -5,6 +5,7 @@
 // into reads after the line set before it, rows top down and each left to
 // right.
 #include "UserRoad.h"
+#include "editors/AdditionPlace.h"
 #include "items/AdditionRect.h"
 #include "support/RowName.h"
 
@@ -58,7 +59,7 @@ bool readsBefore(const QRectF &A, const QRectF &B, bool Rows)
 
 class AdditionLinesOrder : public UserRoadFixture, public ::testing::WithParamInterface<OrderCase>
 {
-protected:
+public:
     // 書式 → 付加情報 with the case's items set from 項目１ down, then OK.
     static void setLines(TPrintEditor &Editor, const std::vector<int> &Ids)
     {
@@ -108,5 +109,77 @@ TEST_P(AdditionLinesOrder, linesReadInTheOrderTheyAreSet)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sheets, AdditionLinesOrder, ::testing::ValuesIn(kCases), rowName);
+
+// The same on the paper: a record typed into the record form, whose texts
+// reach the boxes the lines were given, printed through the wizard. A line
+// the record's text leaves no room in its own box moves for the print, and
+// it moves to room read after the line set before it: the lines' first
+// words, read back from the PDF, come in the order set.
+struct PrintedOrderCase {
+    const char *name;
+    SheetCase sheet;
+    bool company;
+    std::vector<int> ids;
+};
+
+const PrintedOrderCase kPrintedCases[] = {
+    {"sheet12", {"sheet12", 14, false}, false, {kKeyword, kMail, kTel, kOwn}},
+    {"sheet24Detailed", {"sheet24Detailed", 20, true}, false, {kTel, kOwn, kKeyword, kMail}},
+    {"sheet10Company", {"sheet10", 16, false}, true, {kOwn, kTel, kMail, kKeyword}},
+};
+
+class PrintedLinesOrder : public PdfRoadFixture, public ::testing::WithParamInterface<PrintedOrderCase>
+{
+};
+
+TEST_P(PrintedLinesOrder, linesPrintInTheOrderTheyAreSet)
+{
+    if (stopped())
+        return;
+    const PrintedOrderCase &c = GetParam();
+    TTypedRecord record = LongCompanyPerson();
+    if (!c.company) {
+        record = TokyoPerson();
+        record.Tel = QStringLiteral("03-3581-0101");
+        record.EMail1 = QStringLiteral("yamada.taro@example.ne.jp");
+        record.Keyword1 = QStringLiteral("同窓会");
+    }
+    ASSERT_NO_FATAL_FAILURE(typeRecord(record));
+    selectRows({0});
+    TPrintEditor *editor = openLabelEditor(c.sheet);
+    ASSERT_NE(editor, nullptr);
+    AdditionLinesOrder::setLines(*editor, c.ids);
+    ASSERT_TRUE(runPrintWizard(*editor));
+    const std::vector<TPdfWord> words = pdfWords(firstLabel(*editor));
+    std::vector<QRectF> firsts;
+    for (const int id : c.ids) {
+        const QString first = id == kTel ? QStringLiteral("TEL")
+                              : id == kMail ? QStringLiteral("E-Mail1")
+                              : id == kKeyword ? QStringLiteral("キーワード１")
+                                               : kOwnText;
+        const auto word = std::find_if(words.begin(), words.end(), [&](const TPdfWord &W) { return W.Text == first; });
+        ASSERT_NE(word, words.end()) << qPrintable(first) << " is not on the label";
+        firsts.push_back(word->Box);
+    }
+    for (size_t k = 0; k + 1 < firsts.size(); ++k)
+        EXPECT_TRUE(readsBefore(firsts[k], firsts[k + 1], true)) << "項目" << k + 1 << " prints after 項目" << k + 2;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sheets, PrintedLinesOrder, ::testing::ValuesIn(kPrintedCases), rowName);
+
+// The order gives way where keeping it would leave a line out: on the
+// turned 24-sheet label a company's long lines leave room for all four
+// lines only with the mail address out of its order, and all four print.
+TEST_F(PrintedLinesOrder, noLineIsLeftOutToKeepTheOrder)
+{
+    if (stopped())
+        return;
+    ASSERT_NO_FATAL_FAILURE(typeRecord(LongCompanyPerson()));
+    selectRows({0});
+    TPrintEditor *editor = openLabelEditor({"sheet24Turned", 21, false});
+    ASSERT_NE(editor, nullptr);
+    AdditionLinesOrder::setLines(*editor, {kMail, kKeyword, kOwn, kTel});
+    EXPECT_TRUE(LeftOutAdditionLines(editor->Document()).empty());
+}
 
 } // namespace

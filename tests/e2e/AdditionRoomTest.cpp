@@ -654,21 +654,31 @@ TEST_F(FreeRoomLines, mailAddressTakesTheBandBetweenTheNameAndTheBars)
 }
 
 // The 21-sheet label's simple frames leave the postcode's row free after
-// it: the mail address, left out below the name, prints there, level with
-// the postcode and 3 mm or more after it, so that the two read apart.
-TEST_F(FreeRoomLines, mailAddressTakesTheRowOfThePostcode)
+// it, and a row between it and the address. The lines read in the order
+// they are set: the telephone number, set first, prints on the postcode's
+// row, 3 mm or more after it, so that the two read apart; the mail address,
+// set next, on a row of its own after it, above the address, where the
+// name leaves it no room below; both at a readable size, neither named.
+TEST_F(FreeRoomLines, linesSetFirstTakeTheRowsReadFirst)
 {
     if (stopped())
         return;
     ASSERT_NO_FATAL_FAILURE(printPerson({"sheet21", 18, false}));
+    constexpr double kMm = 72.0 / 25.4;
     const QRectF postcode = boxOf(QStringLiteral("100-0014"));
+    const QRectF tel = boxOf(QStringLiteral("TEL"));
     const QRectF mail = boxOf(QStringLiteral("yamada.taro@"));
+    const QRectF address = boxOf(QStringLiteral("永田町"));
     ASSERT_FALSE(postcode.isEmpty());
+    ASSERT_FALSE(tel.isEmpty()) << "TEL is left out; the wizard said: " << qPrintable(told);
     ASSERT_FALSE(mail.isEmpty()) << "E-Mail1 is left out; the wizard said: " << qPrintable(told);
+    EXPECT_GT(std::min(tel.bottom(), postcode.bottom()) - std::max(tel.top(), postcode.top()), 0.0);
+    EXPECT_GE((tel.left() - postcode.right()) / kMm, 2.9);
     const QRectF caption = boxOf(QStringLiteral("E-Mail1"));
-    EXPECT_GT(std::min(caption.bottom(), postcode.bottom()) - std::max(caption.top(), postcode.top()), 0.0);
-    EXPECT_GE((caption.left() - postcode.right()) / (72.0 / 25.4), 2.9);
-    EXPECT_GE(mail.height() / (72.0 / 25.4), LeastTextMm - 0.05);
+    EXPECT_GE(caption.top(), std::max(tel.bottom(), postcode.bottom()));
+    EXPECT_LE(mail.bottom(), address.top());
+    EXPECT_GE(mail.height() / kMm, LeastTextMm - 0.05);
+    EXPECT_GE(tel.height() / kMm, LeastTextMm - 0.05);
     EXPECT_FALSE(told.contains(QStringLiteral("付加情報"))) << qPrintable(told);
 }
 
