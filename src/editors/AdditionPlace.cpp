@@ -140,7 +140,6 @@ struct TFreeRoom {
     // giving the same size the one read first.
     std::optional<QRect> After = std::nullopt;
 
-
     int along(const QRect &R) const { return Horizontal ? R.width() : R.height(); }
     int across(const QRect &R) const { return Horizontal ? R.height() : R.width(); }
 
@@ -335,7 +334,7 @@ public:
         // The piece as the lines placed each for itself left it (the frames
         // giving up what they gave them), without the lines' own boxes.
         m_obstacles.assign(afterEach.begin(), afterEach.end() - std::ptrdiff_t(Lines.size()));
-        TOrderedSearch search{Lines, alone, {}, {}, {}, -1, 0};
+        TOrderedSearch search{Lines, alone, {}, {}, -1, 0};
         search.Boxes.resize(Lines.size());
         ordered(search, 0, std::nullopt, 1.0, 0.0);
         m_obstacles = obstacles;
@@ -353,7 +352,6 @@ private:
         const std::vector<double> &Alone;
         std::vector<QRect> Boxes;
         std::vector<QRect> Best;
-        std::vector<double> Unused;
         double BestWorst;
         double BestSum;
     };
