@@ -1523,6 +1523,9 @@ void TNameAdrsSearch::writeHistory()
             return false;
         // Searches another program on the data folder remembered since this
         // window read the file stay, after this window's own, as room allows.
+        // The list becomes this window's once written: after a failed save
+        // the others' searches are still theirs, to delete.
+        std::vector<TSearchHistoryEntry> written = m_history;
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             bool damaged = false;
@@ -1559,11 +1562,12 @@ void TNameAdrsSearch::writeHistory()
                                         });
                 if (std::ssize(now) > HisCount)
                     now.resize(static_cast<std::size_t>(HisCount));
-                m_history = std::move(now);
+                written = std::move(now);
             }
         }
-        if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0))
+        if (!WriteSearchHistoryFile(path, m_current, written, &error, HisCount > 0))
             return false;
+        m_history = std::move(written);
         m_historyBase = m_history;
         m_ranSinceSaved.clear();
         return true;
