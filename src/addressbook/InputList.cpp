@@ -20,6 +20,10 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace {
 
 QPushButton *makeButton(const QString &caption, const QString &name, QWidget *parent)
@@ -358,11 +362,19 @@ void TInputList::accept()
             if (!state.Changed || state.Saved || !state.Items || !history)
                 continue;
             // Time stamps count down from the list's length, so the newest
-            // entry is the first one shown.
+            // entry is the first one shown. An entry the history held keeps
+            // its time: the save then takes it as left unchanged here, and
+            // one another program deleted meanwhile stays deleted.
+            std::vector<std::pair<QByteArray, double>> held;
+            for (int i = 0; i < history->GetCount(); ++i)
+                held.emplace_back(history->GetText(i), history->GetWhen(i));
             history->Clear();
             const auto count = state.Items->size();
-            for (qsizetype i = 0; i < count; ++i)
-                history->Add(state.Items->at(i), static_cast<double>(count - i));
+            for (qsizetype i = 0; i < count; ++i) {
+                const QByteArray &text = state.Items->at(i);
+                const auto was = std::find_if(held.begin(), held.end(), [&](const auto &h) { return h.first == text; });
+                history->Add(text, was != held.end() ? was->second : static_cast<double>(count - i));
+            }
             try {
                 state.Saved = history->Save();
                 if (!state.Saved)

@@ -685,8 +685,11 @@ bool SaveSearchPatternChanges(const QString &Path, const QList<TSearchPattern> &
     // A file damaged since this writer read it is kept aside whole, and what
     // the writer read stands for it; one that cannot be moved stays as it is.
     if (damaged) {
-        if (KeepUnreadableFileAside(Path, reason).isEmpty())
+        if (KeepUnreadableFileAside(Path, reason).isEmpty()) {
+            if (Error)
+                *Error = QStringLiteral("読み込めなかったファイルを上書きしないため  \r\n") + QDir::toNativeSeparators(Path);
             return false;
+        }
         current = Base;
     }
     MergeEntryChanges(

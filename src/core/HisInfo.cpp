@@ -196,8 +196,13 @@ bool THistoryData::Save()
     // file's texts with this list's, and the list holds what the file holds.
     std::vector<THistoryEntry> merged;
     merged.reserve(m_items->size());
-    for (const THistoryEntry &entry : *m_items)
-        merged.push_back(THistoryEntry{entry.When, trimmedControls(entry.Text.left(StoredTextLimit))});
+    // Two texts the file stores alike ("営業部 " put first where the list
+    // held "営業部") are one text: the first, the newer, stays.
+    for (const THistoryEntry &entry : *m_items) {
+        QByteArray text = trimmedControls(entry.Text.left(StoredTextLimit));
+        if (std::none_of(merged.begin(), merged.end(), [&](const THistoryEntry &e) { return e.Text == text; }))
+            merged.push_back(THistoryEntry{entry.When, std::move(text)});
+    }
     if (QFileInfo(m_fileName).isFile() && !(m_unreadable && m_keptAside.isEmpty())) {
         QFile file(m_fileName);
         std::vector<THistoryEntry> now;

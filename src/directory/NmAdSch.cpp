@@ -1502,6 +1502,7 @@ void TNameAdrsSearch::remember()
 {
     m_current = m_runEntry;
     RememberSearch(m_history, m_runEntry, HisCount);
+    m_ranSinceSaved.push_back(m_runEntry);
     m_historyIndex = m_history.empty() ? -1 : 0;
     writeHistory();
     fillHistoryCombo();
@@ -1522,6 +1523,9 @@ void TNameAdrsSearch::writeHistory()
             return false;
         // Searches another program on the data folder remembered since this
         // window read the file stay, after this window's own, as room allows.
+        // The list becomes this window's once written: after a failed save
+        // the others' searches are still theirs, to delete.
+        std::vector<TSearchHistoryEntry> written = m_history;
         QFile file(path);
         if (file.open(QIODevice::ReadOnly)) {
             bool damaged = false;
@@ -1550,16 +1554,22 @@ void TNameAdrsSearch::writeHistory()
                 std::erase_if(now, [&](const TSearchHistoryEntry &entry) {
                     return holds(m_historyBase, entry) && !holds(m_history, entry);
                 });
+                // One this window kept as it read it and did not run again
+                // is as the other program left it: deleted there, it stays so.
                 MergeRecentEntryChanges(now, m_historyBase, m_history, SameSearchConditions,
-                                        [](const TSearchHistoryEntry &, const TSearchHistoryEntry &) { return false; });
+                                        [&](const TSearchHistoryEntry &, const TSearchHistoryEntry &mine) {
+                                            return !holds(m_ranSinceSaved, mine);
+                                        });
                 if (std::ssize(now) > HisCount)
                     now.resize(static_cast<std::size_t>(HisCount));
-                m_history = std::move(now);
+                written = std::move(now);
             }
         }
-        if (!WriteSearchHistoryFile(path, m_current, m_history, &error, HisCount > 0))
+        if (!WriteSearchHistoryFile(path, m_current, written, &error, HisCount > 0))
             return false;
+        m_history = std::move(written);
         m_historyBase = m_history;
+        m_ranSinceSaved.clear();
         return true;
     }();
     if (!saved)

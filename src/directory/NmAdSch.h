@@ -216,6 +216,9 @@ private:
     // The history as the file held it when last read or written, to tell a
     // search another program on the data folder remembered since.
     std::vector<TSearchHistoryEntry> m_historyBase;
+    // The searches run here since the history was last written: the only
+    // ones this window puts back where another program deleted them.
+    std::vector<TSearchHistoryEntry> m_ranSinceSaved;
     bool m_useCombo = false;
     bool m_pickedFromList = false;
 

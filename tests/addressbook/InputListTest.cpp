@@ -262,6 +262,27 @@ TEST_F(InputListTest, aHistoryThatCannotBeWrittenIsReportedAndTheDialogStaysOpen
     EXPECT_EQ(fileEntries(QStringLiteral("Dptmnt.mtd")).first(), QStringLiteral("企画部"));
 }
 
+// Another program on the data folder deletes a department while the dialog
+// is open: OK after another change here does not bring it back, and keeps
+// what the other program put in meanwhile.
+TEST_F(InputListTest, okLeavesOutAnEntryAnotherProgramDeletedMeanwhile)
+{
+    {
+        THistoryData other(HistoryPath + QStringLiteral("Dptmnt.mtd"), false, 100);
+        other.Load();
+        const int index = other.IndexOf(Cp932::encode(QStringLiteral("開発部")));
+        ASSERT_GE(index, 0);
+        other.Delete(index);
+        ASSERT_TRUE(PutHistoryFirst(other, Cp932::encode(QStringLiteral("経理部"))));
+    }
+    type(QStringLiteral("企画部"));
+    click("bbtnAdd");
+    click("btnOk");
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(fileEntries(QStringLiteral("Dptmnt.mtd")),
+              (QStringList{"企画部", "営業部", "Sales", "総務部", "経理部"}));
+}
+
 } // namespace
 
 // A damaged history, found when the book's histories are loaded: its list

@@ -356,6 +356,21 @@ TEST_F(SearchFiles, aFilterFileDamagedSinceItWasReadIsKeptAsideAndTheSaveGoesOn)
     EXPECT_EQ(notices.told().size(), 2);
 }
 
+// A pattern saved over a pattern file damaged since the dialog read it,
+// where the file cannot be moved aside: the file stays and the refusal
+// names it, as the user has already been told of it at reading.
+TEST_F(SearchFiles, aPatternSaveOverADamagedFileThatCannotBeMovedNamesTheFile)
+{
+    const QByteArray damaged("\x01", 1);
+    writeBytes(path("Search.ptn"), damaged);
+    RefusedMovesAside refused;
+    QList<TSearchPattern> saved;
+    QString error;
+    EXPECT_FALSE(SaveSearchPatternChanges(path("Search.ptn"), {}, samplePatterns(), saved, &error));
+    EXPECT_TRUE(sameBytes(damaged, fileBytes(path("Search.ptn"))));
+    EXPECT_TRUE(error.contains(QDir::toNativeSeparators(path("Search.ptn")))) << qPrintable(error);
+}
+
 TEST_F(SearchFiles, noPatternsDeletesTheFileAndTooManyAreRefused)
 {
     ASSERT_TRUE(WriteSearchPatterns(path("Search.ptn"), samplePatterns()));

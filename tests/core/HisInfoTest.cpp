@@ -422,3 +422,25 @@ TEST_F(HistoryFile, aTextSavedWithBlanksAtItsEndsKeepsItsPlaceAtTheNextSave)
     EXPECT_EQ(texts, expected);
     EXPECT_EQ(held, expected) << "the list holds what the file holds";
 }
+
+// An imported field "営業部 " put first while the list already holds
+// "営業部": the file stores both alike, and keeps that text once, newest first.
+TEST_F(HistoryFile, aTextPutFirstWithBlanksWhereTheListHoldsItIsSavedOnceAtTheFront)
+{
+    THistoryData history(path(), true, 100);
+    ASSERT_TRUE(history.Load());
+    history.Add(sjis("総務"), 1.0);
+    history.Add(sjis("営業部"), 1.0);
+    ASSERT_TRUE(history.Save());
+    history.Insert(0, sjis("営業部") + "  ", 5.0);
+    ASSERT_TRUE(history.Save());
+
+    THistoryData read(path(), false, 100);
+    ASSERT_TRUE(read.Load());
+    QList<QByteArray> texts;
+    for (int i = 0; i < read.GetCount(); ++i)
+        texts << read.GetText(i);
+    EXPECT_EQ(texts, QList<QByteArray>({sjis("営業部"), sjis("総務")}));
+    EXPECT_EQ(read.GetWhen(0), 5.0);
+    EXPECT_EQ(history.GetCount(), 2) << "the list holds what the file holds";
+}

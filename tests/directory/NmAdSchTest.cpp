@@ -1335,3 +1335,72 @@ TEST_F(NmAdSchTest, aHistoryFileDamagedSinceTheWindowReadItIsKeptAsideBeforeTheN
     ASSERT_EQ(notices.told().size(), 1);
     EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
 }
+
+// Another program deletes a search both hold: this window's next search,
+// another one, does not bring it back; one this window runs again does.
+TEST_F(NmAdSchTest, aSearchAnotherProgramDeletedStaysDeletedUnlessThisWindowRunsItAgain)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    ASSERT_TRUE(search(QStringLiteral("見本")));
+    const auto deleteInTheFile = [](const QString &name) {
+        QFile file(SearchHistoryFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        bool damaged = false;
+        bool apart = false;
+        std::vector<TSearchHistoryEntry> read =
+            ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged, &apart);
+        file.close();
+        ASSERT_FALSE(damaged);
+        const TSearchHistoryEntry current = read.front();
+        read.erase(read.begin(), read.begin() + (apart ? 1 : 0));
+        std::erase_if(read, [&](const TSearchHistoryEntry &e) { return e.Name == Cp932::encode(name); });
+        ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), current, read, nullptr));
+    };
+    deleteInTheFile(QStringLiteral("見本花子"));
+    ASSERT_TRUE(search(QStringLiteral("見本太郎")));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), (QStringList{QStringLiteral("見本太郎"), QStringLiteral("見本")}));
+
+    deleteInTheFile(QStringLiteral("見本"));
+    ASSERT_TRUE(search(QStringLiteral("見本"))); // run again here: it stays
+    delete window;
+    window = new TNameAdrsSearch;
+    window->show();
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")), (QStringList{QStringLiteral("見本"), QStringLiteral("見本太郎")}));
+}
+
+// A save that failed (a full disk) leaves what it would have written as this
+// window's only where written: a search another program remembered, then
+// deleted, does not come back with this window's next save.
+TEST_F(NmAdSchTest, aSearchAnotherProgramDeletedAfterAFailedSaveStaysDeleted)
+{
+    choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
+    ASSERT_TRUE(search(QStringLiteral("見本花子")));
+    const auto rewrite = [](const std::function<void(std::vector<TSearchHistoryEntry> &)> &change) {
+        QFile file(SearchHistoryFileName());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        bool damaged = false;
+        bool apart = false;
+        std::vector<TSearchHistoryEntry> read =
+            ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged, &apart);
+        file.close();
+        ASSERT_FALSE(damaged);
+        read.erase(read.begin(), read.begin() + (apart ? 1 : 0));
+        change(read);
+        ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), read.front(), read, nullptr));
+    };
+    TSearchHistoryEntry other;
+    other.Name = Cp932::encode(QStringLiteral("見本試験"));
+    rewrite([&](std::vector<TSearchHistoryEntry> &list) { list.insert(list.begin(), other); });
+    {
+        const ScopedFailingDisk full(QFileInfo(SearchHistoryFileName()).absolutePath(), TDiskFault::DiskFull);
+        ASSERT_TRUE(search(QStringLiteral("見本")));
+    }
+    ASSERT_GE(boxes.count(), 1) << "the failed save is told";
+    rewrite([&](std::vector<TSearchHistoryEntry> &list) {
+        std::erase_if(list, [&](const TSearchHistoryEntry &e) { return e.Name == other.Name; });
+    });
+    ASSERT_TRUE(search(QStringLiteral("見本太郎")));
+    EXPECT_EQ(comboItems(find<QComboBox>("nmcbxName")),
+              (QStringList{QStringLiteral("見本太郎"), QStringLiteral("見本"), QStringLiteral("見本花子")}));
+}
