@@ -754,8 +754,9 @@ void TFileImport::btnImportClick()
     grpFile->setEnabled(true);
     grpItem->setEnabled(true);
     grpOption->setEnabled(true);
+    QStringList historyFailures;
     if (DMMurven19 && report.Committed)
-        SaveImportHistories(*DMMurven19);
+        historyFailures = SaveImportHistories(*DMMurven19);
 
     if (report.LimitReached)
         Inform(QStringLiteral("最大登録件数10万件に達しました  \r\nこれ以上登録できません  "), MB_ICONINFORMATION);
@@ -787,9 +788,11 @@ void TFileImport::btnImportClick()
                     .arg(report.GroupLost);
     if (!report.Failure.isEmpty())
         text += QStringLiteral("\r\n\r\n%1  ").arg(report.Failure);
-    // The records are in either way; a log that could not be written is a
-    // warning the user must not read as plain news.
-    Inform(text, report.Failure.isEmpty() ? MB_ICONINFORMATION : MB_ICONWARNING);
+    for (const QString &failure : historyFailures)
+        text += QStringLiteral("\r\n\r\n%1  ").arg(failure);
+    // The records are in either way; a log or an input history that could
+    // not be written is a warning the user must not read as plain news.
+    Inform(text, report.Failure.isEmpty() && historyFailures.isEmpty() ? MB_ICONINFORMATION : MB_ICONWARNING);
     WriteOptions();
     accept();
 }

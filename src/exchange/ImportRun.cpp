@@ -489,13 +489,22 @@ void AddWordsToHistories(TDMMurven19 &Module, const TImportValues &Values)
     }
 }
 
-void SaveImportHistories(TDMMurven19 &Module)
+QStringList SaveImportHistories(TDMMurven19 &Module)
 {
+    // One history that cannot be written costs only itself: the others are
+    // saved, and the run's report names it.
+    QStringList failures;
     for (THistoryData *history : {Module.DptmntHistory(), Module.PostHistory(), Module.HonorHistory(),
                                   Module.KeywordHistory(1), Module.KeywordHistory(2), Module.KeywordHistory(3)}) {
-        if (history && history->IsLoaded())
+        if (!history || !history->IsLoaded())
+            continue;
+        try {
             (void)history->Save();
+        } catch (const EHistoryDataError &e) {
+            failures << e.Message();
+        }
     }
+    return failures;
 }
 
 bool IsSameFile(const QString &Path, const QString &LogPath)

@@ -158,9 +158,10 @@ private:
 
 // Puts the entered words of a stored line into the data module's input
 // histories (department, post, honorifics, keywords 6 to 8); the histories
-// are saved by SaveImportHistories once the run is over.
+// are saved by SaveImportHistories once the run is over. It saves every
+// one it can and returns the messages of those it could not write.
 void AddWordsToHistories(TDMMurven19 &Module, const TImportValues &Values);
-void SaveImportHistories(TDMMurven19 &Module);
+[[nodiscard]] QStringList SaveImportHistories(TDMMurven19 &Module);
 
 // True when Path names the error log LogPath itself (through links and
 // "..", letter case significant as the file system has it): the import

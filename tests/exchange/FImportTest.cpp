@@ -308,6 +308,31 @@ TEST_F(FileImportTest, enteredWordsGoIntoTheHistories)
     EXPECT_EQ(DMMurven19->DptmntHistory()->IndexOf(sj("営業企画部")), 0);
 }
 
+// One input history that cannot be written costs only itself: the records
+// are in, the other histories are saved, and the completion box warns and
+// names the file.
+TEST_F(FileImportTest, anUnwritableHistoryIsWarnedOfAndTheOthersAreSaved)
+{
+    const QString dptmnt = DMMurven19->DptmntHistory()->FileName();
+    QFile::remove(dptmnt);
+    ASSERT_TRUE(QDir().mkpath(dptmnt)); // a folder in the history file's place
+    TFileImport window(nullptr);
+    ASSERT_TRUE(window.LoadFile(writeFile(QStringLiteral("in.csv"), sj("部署,役職,名前\r\n営業企画部,課長,山田\r\n"))));
+    boxes.enqueue(IDYES);
+    window.AutoAssign();
+    boxes.enqueue(IDYES);
+    window.btnImportClick();
+    ASSERT_EQ(table().RecordCount(), 1);
+    ASSERT_FALSE(boxes.shown().isEmpty());
+    const TMessageBoxRequest &done = boxes.last();
+    EXPECT_TRUE(done.text.contains(QStringLiteral("取り込みが完了しました"))) << qPrintable(done.text);
+    EXPECT_TRUE(done.text.contains(QFileInfo(dptmnt).fileName())) << qPrintable(done.text);
+    EXPECT_NE(done.flags & MB_ICONWARNING, 0u) << qPrintable(done.text);
+    THistoryData post(DMMurven19->PostHistory()->FileName(), false, 50);
+    ASSERT_TRUE(post.Load());
+    EXPECT_EQ(post.IndexOf(sj("課長")), 0) << "the post history is saved after the department's failed";
+}
+
 TEST_F(FileImportTest, reEnteringTheLoadedPathKeepsTheAssignment)
 {
     TFileImport window(nullptr);
