@@ -26,6 +26,14 @@ class HistoryFile : public ::testing::Test
 {
 protected:
     QString path(const QString &name = QStringLiteral("Post.mtd")) const { return m_dir.path() + "/" + name; }
+    // The texts of History, first first.
+    static QList<QByteArray> textsOf(const THistoryData &History)
+    {
+        QList<QByteArray> texts;
+        for (int i = 0; i < History.GetCount(); ++i)
+            texts << History.GetText(i);
+        return texts;
+    }
     QTemporaryDir m_dir;
 };
 
@@ -358,10 +366,7 @@ TEST_F(HistoryFile, twoProgramsSavingFromCopiesReadBeforeKeepEachOthersTexts)
 
     THistoryData read(path(), false, 40);
     ASSERT_TRUE(read.Load());
-    QList<QByteArray> texts;
-    for (int i = 0; i < read.GetCount(); ++i)
-        texts << read.GetText(i);
-    EXPECT_EQ(texts, QList<QByteArray>({sjis("大阪府"), sjis("残す"), sjis("東京都")}));
+    EXPECT_EQ(textsOf(read), QList<QByteArray>({sjis("大阪府"), sjis("残す"), sjis("東京都")}));
     ASSERT_EQ(second.GetCount(), 3) << "the saver's list is what it wrote";
 
     EXPECT_TRUE(PutHistoryFirst(first, sjis("残す")));
@@ -414,13 +419,8 @@ TEST_F(HistoryFile, aTextSavedWithBlanksAtItsEndsKeepsItsPlaceAtTheNextSave)
     const QList<QByteArray> expected{sjis("人事"), sjis("営業部"), sjis("総務"), sjis("経理")};
     THistoryData read(path(), false, 100);
     ASSERT_TRUE(read.Load());
-    QList<QByteArray> texts, held;
-    for (int i = 0; i < read.GetCount(); ++i)
-        texts << read.GetText(i);
-    for (int i = 0; i < history.GetCount(); ++i)
-        held << history.GetText(i);
-    EXPECT_EQ(texts, expected);
-    EXPECT_EQ(held, expected) << "the list holds what the file holds";
+    EXPECT_EQ(textsOf(read), expected);
+    EXPECT_EQ(textsOf(history), expected) << "the list holds what the file holds";
 }
 
 // An imported field "営業部 " put first while the list already holds
@@ -437,10 +437,7 @@ TEST_F(HistoryFile, aTextPutFirstWithBlanksWhereTheListHoldsItIsSavedOnceAtTheFr
 
     THistoryData read(path(), false, 100);
     ASSERT_TRUE(read.Load());
-    QList<QByteArray> texts;
-    for (int i = 0; i < read.GetCount(); ++i)
-        texts << read.GetText(i);
-    EXPECT_EQ(texts, QList<QByteArray>({sjis("営業部"), sjis("総務")}));
+    EXPECT_EQ(textsOf(read), QList<QByteArray>({sjis("営業部"), sjis("総務")}));
     EXPECT_EQ(read.GetWhen(0), 5.0);
     EXPECT_EQ(history.GetCount(), 2) << "the list holds what the file holds";
 }

@@ -1336,6 +1336,26 @@ TEST_F(NmAdSchTest, aHistoryFileDamagedSinceTheWindowReadItIsKeptAsideBeforeTheN
     EXPECT_EQ(notices.told()[0].keptAs, copies[0]);
 }
 
+// The search history file as another program changes it: its searches
+// (the current conditions apart) read, Change applied, and written back
+// with the file's current conditions, or with the first search where
+// FirstIsCurrent.
+static void rewriteSearchHistory(const std::function<void(std::vector<TSearchHistoryEntry> &)> &Change, bool FirstIsCurrent)
+{
+    QFile file(SearchHistoryFileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    bool damaged = false;
+    bool apart = false;
+    std::vector<TSearchHistoryEntry> read =
+        ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged, &apart);
+    file.close();
+    ASSERT_FALSE(damaged);
+    const TSearchHistoryEntry current = read.front();
+    read.erase(read.begin(), read.begin() + (apart ? 1 : 0));
+    Change(read);
+    ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), FirstIsCurrent ? read.front() : current, read, nullptr));
+}
+
 // Another program deletes a search both hold: this window's next search,
 // another one, does not bring it back; one this window runs again does.
 TEST_F(NmAdSchTest, aSearchAnotherProgramDeletedStaysDeletedUnlessThisWindowRunsItAgain)
@@ -1344,18 +1364,11 @@ TEST_F(NmAdSchTest, aSearchAnotherProgramDeletedStaysDeletedUnlessThisWindowRuns
     ASSERT_TRUE(search(QStringLiteral("見本花子")));
     ASSERT_TRUE(search(QStringLiteral("見本")));
     const auto deleteInTheFile = [](const QString &name) {
-        QFile file(SearchHistoryFileName());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        bool damaged = false;
-        bool apart = false;
-        std::vector<TSearchHistoryEntry> read =
-            ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged, &apart);
-        file.close();
-        ASSERT_FALSE(damaged);
-        const TSearchHistoryEntry current = read.front();
-        read.erase(read.begin(), read.begin() + (apart ? 1 : 0));
-        std::erase_if(read, [&](const TSearchHistoryEntry &e) { return e.Name == Cp932::encode(name); });
-        ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), current, read, nullptr));
+        rewriteSearchHistory(
+            [&](std::vector<TSearchHistoryEntry> &list) {
+                std::erase_if(list, [&](const TSearchHistoryEntry &e) { return e.Name == Cp932::encode(name); });
+            },
+            false);
     };
     deleteInTheFile(QStringLiteral("見本花子"));
     ASSERT_TRUE(search(QStringLiteral("見本太郎")));
@@ -1377,17 +1390,7 @@ TEST_F(NmAdSchTest, aSearchAnotherProgramDeletedAfterAFailedSaveStaysDeleted)
     choose(find<QListWidget>("lbxCity"), {QStringLiteral("13206")});
     ASSERT_TRUE(search(QStringLiteral("見本花子")));
     const auto rewrite = [](const std::function<void(std::vector<TSearchHistoryEntry> &)> &change) {
-        QFile file(SearchHistoryFileName());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        bool damaged = false;
-        bool apart = false;
-        std::vector<TSearchHistoryEntry> read =
-            ParseSearchHistory(file.readAll(), HisCount, [](int) { return true; }, &damaged, &apart);
-        file.close();
-        ASSERT_FALSE(damaged);
-        read.erase(read.begin(), read.begin() + (apart ? 1 : 0));
-        change(read);
-        ASSERT_TRUE(WriteSearchHistoryFile(SearchHistoryFileName(), read.front(), read, nullptr));
+        rewriteSearchHistory(change, true);
     };
     TSearchHistoryEntry other;
     other.Name = Cp932::encode(QStringLiteral("見本試験"));
